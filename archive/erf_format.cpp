@@ -1,0 +1,54 @@
+#include "erf_format.h"
+
+#include <cstring>
+
+namespace hc::erf {
+
+namespace {
+
+// "HcWs-ERF-emb", every byte increased by one.
+constexpr std::array<unsigned char, kSignatureSize> kScrambledSignature = {
+    'I', 'd', 'X', 't', '.', 'F', 'S', 'G', '.', 'f', 'n', 'c'};
+
+unsigned char foldCase(unsigned char c) {
+    return (c >= 'a' && c <= 'z') ? static_cast<unsigned char>(c - 'a' + 'A') : c;
+}
+
+} // namespace
+
+std::array<unsigned char, kSignatureSize> embedSignature() {
+    std::array<unsigned char, kSignatureSize> signature{};
+    for (std::size_t i = 0; i < kSignatureSize; ++i) {
+        signature[i] = static_cast<unsigned char>(kScrambledSignature[i] - 1);
+    }
+    return signature;
+}
+
+bool looksLikeExecutable(const unsigned char* start, std::size_t size) {
+    // DOS/Windows executables start with "MZ"; ELF programs with 0x7F "ELF".
+    if (size >= 2 && start[0] == 'M' && start[1] == 'Z') {
+        return true;
+    }
+    return size >= 4 && std::memcmp(start, "\x7f" "ELF", 4) == 0;
+}
+
+int compareNames(std::string_view a, std::string_view b) {
+    const std::size_t common = a.size() < b.size() ? a.size() : b.size();
+    for (std::size_t i = 0; i < common; ++i) {
+        const unsigned char ca = foldCase(static_cast<unsigned char>(a[i]));
+        const unsigned char cb = foldCase(static_cast<unsigned char>(b[i]));
+        if (ca != cb) {
+            return ca < cb ? -1 : 1;
+        }
+    }
+    if (a.size() == b.size()) {
+        return 0;
+    }
+    return a.size() < b.size() ? -1 : 1;
+}
+
+bool namesEqual(std::string_view a, std::string_view b) {
+    return a.size() == b.size() && compareNames(a, b) == 0;
+}
+
+} // namespace hc::erf

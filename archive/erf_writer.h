@@ -1,0 +1,53 @@
+#pragma once
+
+// Writes ERF archives: the header, each entry (stored or ZLIB-compressed) and the checksum.
+// Used by the archive tool and by tests and benchmarks that need real archives.
+//
+// Entries are written in the order they are added. The finished file replaces `path` only when
+// everything was written and flushed (it is written beside it first), so a failed build never
+// leaves a half-written archive under the final name. Output depends only on the input: the
+// same entries give the same bytes every time.
+
+#include <cstdint>
+#include <span>
+#include <string>
+
+#include "archive/file_io.h"
+
+namespace hc {
+
+class ErfWriter {
+public:
+    // Starts writing the archive that will become `path`. `prefix` bytes (an executable, for an
+    // appended archive) are written first, followed by the marker when not empty.
+    ErfWriter(std::string path, std::string title, std::span<const unsigned char> prefix = {});
+    ~ErfWriter();
+    ErfWriter(const ErfWriter&) = delete;
+    ErfWriter& operator=(const ErfWriter&) = delete;
+
+    // Adds one entry. `compress` stores it as one zlib stream (best compression); otherwise
+    // stored as is. ExtraValue holds the size before compression.
+    bool addEntry(const std::string& name, std::span<const unsigned char> content, bool compress);
+
+    // Writes the entry count and checksum, flushes and renames the file into place.
+    bool finish();
+
+    // Why the last call failed.
+    const std::string& error() const { return m_error; }
+
+private:
+    bool fail(const std::string& message);
+    bool writeBytes(std::span<const unsigned char> bytes, bool inChecksum);
+
+    std::string m_path;
+    std::string m_tempPath;
+    UniqueFile m_file;
+    std::int64_t m_headerOffset = 0;
+    std::uint32_t m_count = 0;
+    std::uint32_t m_crc = 0;
+    bool m_failed = false;
+    bool m_finished = false;
+    std::string m_error;
+};
+
+} // namespace hc

@@ -1,0 +1,90 @@
+#include "file_io.h"
+
+#include <algorithm>
+#include <cstring>
+#include <sys/types.h>
+
+namespace hc {
+
+UniqueFile openFile(const std::string& path, const char* mode) {
+    return UniqueFile(std::fopen(path.c_str(), mode));
+}
+
+bool seekFile(std::FILE* file, std::int64_t offset, int origin) {
+    return fseeko(file, static_cast<off_t>(offset), origin) == 0;
+}
+
+std::int64_t tellFile(std::FILE* file) {
+    return static_cast<std::int64_t>(ftello(file));
+}
+
+std::int64_t fileSize(std::FILE* file) {
+    const std::int64_t here = tellFile(file);
+    if (here < 0 || !seekFile(file, 0, SEEK_END)) {
+        return -1;
+    }
+    const std::int64_t size = tellFile(file);
+    seekFile(file, here, SEEK_SET);
+    return size;
+}
+
+FileReader::FileReader(std::FILE* file, std::size_t bufferSize)
+    : m_file(file), m_buffer(bufferSize) {
+    m_position = tellFile(file);
+    if (m_position < 0) {
+        m_position = 0;
+    }
+}
+
+bool FileReader::refill() {
+    if (m_needSeek) {
+        if (!seekFile(m_file, m_position)) {
+            return false;
+        }
+        m_needSeek = false;
+    }
+    m_begin = 0;
+    m_end = std::fread(m_buffer.data(), 1, m_buffer.size(), m_file);
+    return m_end > 0;
+}
+
+std::size_t FileReader::read(void* destination, std::size_t count) {
+    auto* out = static_cast<unsigned char*>(destination);
+    std::size_t done = 0;
+    while (done < count) {
+        if (m_begin == m_end && !refill()) {
+            break;
+        }
+        const std::size_t piece = std::min(count - done, m_end - m_begin);
+        std::memcpy(out + done, m_buffer.data() + m_begin, piece);
+        m_begin += piece;
+        done += piece;
+        m_position += static_cast<std::int64_t>(piece);
+    }
+    return done;
+}
+
+bool FileReader::skip(std::int64_t count) {
+    if (count < 0) {
+        return seek(m_position + count);
+    }
+    const auto buffered = static_cast<std::int64_t>(m_end - m_begin);
+    if (count <= buffered) {
+        m_begin += static_cast<std::size_t>(count);
+        m_position += count;
+        return true;
+    }
+    return seek(m_position + count);
+}
+
+bool FileReader::seek(std::int64_t position) {
+    if (position < 0) {
+        return false;
+    }
+    m_position = position;
+    m_begin = m_end = 0;
+    m_needSeek = true;
+    return true;
+}
+
+} // namespace hc

@@ -1,0 +1,97 @@
+#pragma once
+
+// Copies single archive entries into temporary files for the media player, which plays files,
+// not archive entries, and deletes them again.
+//
+// Temporary files are named "qrv" + a decimal number + ".$$$" (qrv0.$$$, qrv1.$$$, ...) in the
+// directory named by the environment variable TMP, or else in the current directory. Each file
+// is created exclusively: a name that already exists, even one created by another process a
+// moment earlier, is skipped for the next number, so no file or link is ever reused.
+//
+// Errors are raised as hc::Error with these messages:
+//   "Cannot allocate ERFlibTempFileManager buffer"
+//   "Can't create temp file: <name>"
+//   "Can't open ERF resource: <entry name>"
+//   "Can't write to temp file (Out of hard disk space?)"
+
+#include <functional>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "archive/file_io.h"
+
+namespace hc {
+
+class ErfDirectory;
+
+// The directories tried for a temporary file, in order: TMP when set, then the current
+// directory (""). Each non-empty one ends in a separator.
+std::vector<std::string> tempDirectoryCandidates();
+
+struct CreatedTempFile {
+    std::string name;
+    UniqueFile file; // open for binary writing
+};
+
+// Creates a new, empty temporary file. `directories` are tried in order, the numbers 0 to 65534
+// in each; a directory where creation fails for any reason other than an existing name is
+// given up for the next. Returns nothing when no file could be created; `lastTried` then holds
+// the last name tried (empty if none was).
+std::optional<CreatedTempFile> createTempFile(const std::vector<std::string>& directories,
+                                              std::string& lastTried);
+
+// The directory temporary files go to: the first candidate that is an existing directory
+// ("" for the current directory).
+std::string tempDirectory(const std::vector<std::string>& directories);
+
+// Deletes every file in `directory` whose name matches "qrv*.???" (ASCII letter case ignored,
+// exactly three characters after the last dot). Returns how many were deleted.
+int sweepTempFiles(const std::string& directory);
+
+class TempFileManager {
+public:
+    static constexpr std::size_t kBufferSize = 65536;
+
+    // Reads entries from `directory`, through a read cursor of each extraction's own.
+    explicit TempFileManager(const ErfDirectory& directory);
+
+    // Sweeps stale temporary files and allocates the copy buffer.
+    void startUp();
+    // Frees the copy buffer.
+    void shutDown();
+
+    // Copies the entry into a new temporary file and stores the file's name in `tempName` as
+    // soon as the file exists. On failure the file (if it was created) stays on disk under
+    // that name for ReleaseTempFile or the next start-up's sweep, and hc::Error is raised.
+    // Between two pieces of 65536 bytes the pump installed with setPump() runs, so the user
+    // interface stays alive; it may itself extract or read other entries without harm.
+    void extract(const std::string& entryName, std::string& tempName);
+
+    // Deletes the file named by `tempName` (ignoring failure) and empties the name.
+    static void release(std::string& tempName);
+
+    void setPump(std::function<void()> pump) { m_pump = std::move(pump); }
+
+    // Where temporary files are looked for; defaults to tempDirectoryCandidates() at each use.
+    void setDirectories(std::vector<std::string> directories) { m_directories = std::move(directories); }
+
+private:
+    std::vector<std::string> directories() const;
+
+    const ErfDirectory& m_directory;
+    std::vector<unsigned char> m_buffer;
+    std::function<void()> m_pump;
+    std::optional<std::vector<std::string>> m_directories;
+};
+
+} // namespace hc
+
+// The process-wide temporary-file manager over the process-wide archive reader.
+// Start-up runs before DATA.ERF is opened; exit after ErfCloseAll.
+void ErfTempFileManagerStartUp();
+void ErfTempFileManagerExit();
+void ExtractToTempFile(const std::string& entryName, std::string& tempName);
+void ReleaseTempFile(std::string& tempName);
+// Installs the callback that lets the user interface run between pieces of an extraction.
+void SetExtractionPump(std::function<void()> pump);

@@ -1,0 +1,260 @@
+#include <csignal>
+#include <cstdlib>
+#include <filesystem>
+#include <optional>
+#include <string>
+#include <sys/resource.h>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "archive/erf_directory.h"
+#include "archive/erf_reader.h"
+#include "archive/error.h"
+#include "archive/temp_files.h"
+#include "archive_bytes.h"
+#include "temp_dir.h"
+
+namespace fs = std::filesystem;
+
+namespace hc::test {
+namespace {
+
+std::string sampleText(std::size_t size, unsigned seed) {
+    std::string text;
+    unsigned state = seed;
+    while (text.size() < size) {
+        state = state * 1103515245u + 12345u;
+        text += "piece" + std::to_string((state >> 16) % 1000) + ' ';
+    }
+    text.resize(size);
+    return text;
+}
+
+// Restores TMP as it was when the test began.
+class TmpVariable {
+public:
+    TmpVariable() {
+        if (const char* value = std::getenv("TMP")) {
+            m_saved = value;
+        }
+    }
+    ~TmpVariable() {
+        if (m_saved) {
+            setenv("TMP", m_saved->c_str(), 1);
+        } else {
+            unsetenv("TMP");
+        }
+    }
+
+private:
+    std::optional<std::string> m_saved;
+};
+
+class TempFilesTest : public TempDirTest {
+protected:
+    void SetUp() override {
+        TempDirTest::SetUp();
+        unsetenv("TMP");
+        ErfCloseAll();
+        m_big = sampleText(300000, 1);
+        m_raw = std::string(200000, 'r');
+        writeFile(path("data.erf"),
+                  archiveBytes({zlibEntry("big", m_big), storedEntry("raw", m_raw), storedEntry("empty", ""),
+                                zlibEntry("small", "tiny")}));
+        ASSERT_EQ(m_directory.openArchive(path("data.erf"), false, nullptr, nullptr), ErfOk);
+    }
+    void TearDown() override {
+        ErfCloseAll();
+        TempDirTest::TearDown();
+    }
+
+    std::string extractMessage(TempFileManager& manager, const std::string& entry, std::string& name) {
+        try {
+            manager.extract(entry, name);
+        } catch (const Error& error) {
+            return error.what();
+        }
+        return "";
+    }
+
+    TmpVariable m_tmp;
+    ErfDirectory m_directory;
+    std::string m_big;
+    std::string m_raw;
+};
+
+TEST_F(TempFilesTest, ExtractsIntoNumberedFilesInTheCurrentDirectoryWithoutTmp) {
+    TempFileManager manager(m_directory);
+    manager.startUp();
+    std::string first, second, third, empty;
+    manager.extract("BIG", first);
+    manager.extract("raw", second);
+    manager.extract("big", third);
+    manager.extract("empty", empty);
+    EXPECT_EQ(first, "qrv0.$$$");
+    EXPECT_EQ(second, "qrv1.$$$");
+    EXPECT_EQ(third, "qrv2.$$$");
+    EXPECT_EQ(readFile(path(first)), m_big);
+    EXPECT_EQ(readFile(path(second)), m_raw);
+    EXPECT_EQ(readFile(path(empty)), "");
+
+    TempFileManager::release(second);
+    EXPECT_TRUE(second.empty());
+    EXPECT_FALSE(fs::exists(path("qrv1.$$$")));
+    // A freed number is used again.
+    std::string again;
+    manager.extract("small", again);
+    EXPECT_EQ(again, "qrv1.$$$");
+    EXPECT_EQ(readFile(path(again)), "tiny");
+}
+
+TEST_F(TempFilesTest, TmpDirectoryIsUsedAndSweptWhenItExists) {
+    fs::create_directory(path("tmpdir"));
+    setenv("TMP", path("tmpdir").c_str(), 1);
+    writeFile(path("tmpdir/qrv17.$$$"), "stale");
+    writeFile(path("tmpdir/QRVold.tmp"), "stale");
+    writeFile(path("tmpdir/qrv.abcd"), "keep: four characters after the dot");
+    writeFile(path("tmpdir/notqrv.$$$"), "keep");
+    writeFile(path("qrv5.$$$"), "keep: not the temporary directory");
+
+    TempFileManager manager(m_directory);
+    manager.startUp();
+    EXPECT_FALSE(fs::exists(path("tmpdir/qrv17.$$$")));
+    EXPECT_FALSE(fs::exists(path("tmpdir/QRVold.tmp")));
+    EXPECT_TRUE(fs::exists(path("tmpdir/qrv.abcd")));
+    EXPECT_TRUE(fs::exists(path("tmpdir/notqrv.$$$")));
+    EXPECT_TRUE(fs::exists(path("qrv5.$$$")));
+
+    std::string name;
+    manager.extract("small", name);
+    EXPECT_EQ(name, path("tmpdir") + "/qrv0.$$$");
+
+    // A TMP that names no usable directory falls back to the current directory.
+    setenv("TMP", path("no/such/dir").c_str(), 1);
+    std::string fallback;
+    manager.extract("small", fallback);
+    EXPECT_EQ(fallback, "qrv0.$$$");
+}
+
+TEST_F(TempFilesTest, StartUpSweepsTheCurrentDirectoryWithoutTmp) {
+    writeFile(path("qrv0.$$$"), "left over");
+    writeFile(path("qrv12.$$$"), "left over");
+    TempFileManager manager(m_directory);
+    manager.startUp();
+    EXPECT_FALSE(fs::exists(path("qrv0.$$$")));
+    EXPECT_FALSE(fs::exists(path("qrv12.$$$")));
+}
+
+TEST_F(TempFilesTest, ExistingNamesAndLinksAreNeverReused) {
+    TempFileManager manager(m_directory);
+    manager.startUp();
+    // A file that survived the sweep, and a link planted by someone else, are both skipped:
+    // the extraction never writes through them.
+    writeFile(path("qrv0.$$$"), "someone else's");
+    writeFile(path("victim"), "must stay");
+    fs::create_symlink(path("victim"), path("qrv1.$$$"));
+    std::string name;
+    manager.extract("small", name);
+    EXPECT_EQ(name, "qrv2.$$$");
+    EXPECT_EQ(readFile(path("qrv0.$$$")), "someone else's");
+    EXPECT_EQ(readFile(path("victim")), "must stay");
+}
+
+TEST_F(TempFilesTest, FailuresRaiseTheirMessages) {
+    TempFileManager manager(m_directory);
+    manager.startUp();
+
+    std::string missing;
+    EXPECT_EQ(extractMessage(manager, "bee\\nothere.wav", missing), "Can't open ERF resource: bee\\nothere.wav");
+    // The file was created and stays, empty, until it is released.
+    EXPECT_EQ(missing, "qrv0.$$$");
+    EXPECT_EQ(readFile(path(missing)), "");
+    TempFileManager::release(missing);
+    EXPECT_FALSE(fs::exists(path("qrv0.$$$")));
+
+    // No directory can take a file: nothing is created and the name stays empty.
+    manager.setDirectories({path("no/such/dir") + "/"});
+    std::string none;
+    EXPECT_EQ(extractMessage(manager, "small", none),
+              "Can't create temp file: " + path("no/such/dir") + "/qrv0.$$$");
+    EXPECT_TRUE(none.empty());
+}
+
+TEST_F(TempFilesTest, DamagedEntryRaisesTheWriteMessage) {
+    RawEntry damaged = zlibEntry("damaged", sampleText(100000, 3));
+    damaged.data[damaged.data.size() / 2] ^= 0x5A;
+    damaged.data.back() ^= 0x5A;
+    RawEntry cut = zlibEntry("cut", sampleText(100000, 4));
+    cut.data.resize(cut.data.size() - 100);
+    writeFile(path("bad.erf"), archiveBytes({damaged, cut}));
+    ErfDirectory directory;
+    ASSERT_EQ(directory.openArchive(path("bad.erf"), false, nullptr, nullptr), ErfOk);
+    TempFileManager manager(directory);
+    manager.startUp();
+    for (const char* entry : {"damaged", "cut"}) {
+        std::string name;
+        EXPECT_EQ(extractMessage(manager, entry, name), "Can't write to temp file (Out of hard disk space?)")
+            << entry;
+        EXPECT_FALSE(name.empty());
+    }
+}
+
+TEST_F(TempFilesTest, FullDiskRaisesTheWriteMessage) {
+    TempFileManager manager(m_directory);
+    manager.startUp();
+    // A file size limit makes writes fail the way a full disk does.
+    struct rlimit saved {};
+    ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &saved), 0);
+    const auto previousHandler = std::signal(SIGXFSZ, SIG_IGN);
+    struct rlimit limited = saved;
+    limited.rlim_cur = 100000;
+    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &limited), 0);
+    std::string name;
+    const std::string message = extractMessage(manager, "big", name);
+    setrlimit(RLIMIT_FSIZE, &saved);
+    std::signal(SIGXFSZ, previousHandler);
+    EXPECT_EQ(message, "Can't write to temp file (Out of hard disk space?)");
+    EXPECT_EQ(name, "qrv0.$$$");
+}
+
+TEST_F(TempFilesTest, NestedExtractionDuringAPieceDoesNotCutTheOuterOneShort) {
+    TempFileManager manager(m_directory);
+    manager.startUp();
+    // The pump stands for the user interface handling an event between two pieces: it
+    // extracts another entry and reads a third through the process-wide reader.
+    ASSERT_EQ(ErfOpenArchive(path("data.erf").c_str(), false, nullptr, nullptr), ErfOk);
+    std::vector<std::string> nested;
+    int calls = 0;
+    manager.setPump([&] {
+        if (++calls == 2) {
+            std::string inner;
+            manager.extract("raw", inner);
+            nested.push_back(inner);
+            ASSERT_NE(ErfOpenEntry("big"), nullptr);
+            char buffer[100];
+            ErfRead(sizeof buffer, buffer);
+        }
+    });
+    std::string outer;
+    manager.extract("big", outer);
+    EXPECT_GT(calls, 2);
+    ASSERT_EQ(nested.size(), 1u);
+    EXPECT_EQ(readFile(path(outer)), m_big);
+    EXPECT_EQ(readFile(path(nested[0])), m_raw);
+}
+
+TEST_F(TempFilesTest, ProcessWideFunctionsUseTheOpenArchive) {
+    ASSERT_EQ(ErfOpenArchive(path("data.erf").c_str(), false, nullptr, nullptr), ErfOk);
+    ErfTempFileManagerStartUp();
+    std::string name;
+    ExtractToTempFile("Small", name);
+    EXPECT_EQ(readFile(path(name)), "tiny");
+    ReleaseTempFile(name);
+    EXPECT_TRUE(name.empty());
+    EXPECT_FALSE(fs::exists(path("qrv0.$$$")));
+    ErfTempFileManagerExit();
+}
+
+} // namespace
+} // namespace hc::test

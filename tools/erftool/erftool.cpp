@@ -1,0 +1,454 @@
+// erftool: lists, reads, verifies, extracts, packs and appends ERF archives.
+// Content builds and schools making their own content packs script against its forms and
+// output, so both stay stable.
+
+#include <algorithm>
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <sys/stat.h>
+#include <vector>
+
+#include "archive/erf_directory.h"
+#include "archive/erf_entry_stream.h"
+#include "archive/erf_format.h"
+#include "archive/erf_reader.h"
+#include "archive/erf_writer.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+constexpr const char* kHelp =
+    R"(usage: erftool COMMAND ...
+
+  erftool list ARCHIVE
+      One line per entry in name order: name, TAB, stored length, TAB, "stored" or "ZLIB".
+  erftool cat ARCHIVE NAME
+      Writes the entry's content to standard output.
+  erftool verify ARCHIVE
+      Opens the archive checking its checksum and prints the result ("Ok" when sound).
+  erftool extract ARCHIVE DIR
+      Writes every entry into DIR; a backslash in a name becomes a folder. Names that would
+      land outside DIR (absolute, a drive letter, "..") are refused and not written.
+  erftool pack ARCHIVE SOURCE [--title TEXT] [--store GLOB]...
+      Builds ARCHIVE from SOURCE: a folder (entry names are the paths relative to it, with
+      backslashes, in name order) or a manifest file (one "NAME<TAB>PATH" a line, written in
+      that order; relative paths are taken from the manifest's folder). Entries are
+      ZLIB-compressed unless their name matches a --store pattern (* and ?, letter case
+      ignored). The same input always gives the same bytes.
+  erftool append EXE ARCHIVE OUT
+      Writes OUT: the program EXE, the marker, then ARCHIVE, so the reader finds the archive
+      inside the program.
+  erftool --help
+      This text.
+
+Exit status: 0 on success, 1 on failure, 2 on wrong usage.
+)";
+
+int usage() {
+    std::fputs(kHelp, stderr);
+    return 2;
+}
+
+void printError(const std::string& message) {
+    std::fprintf(stderr, "%s\n", message.c_str());
+}
+
+bool readWholeFile(const std::string& path, std::vector<unsigned char>& bytes, std::string& error) {
+    std::ifstream in(path, std::ios::binary);
+    if (!in) {
+        error = "cannot read " + path + ": " + std::strerror(errno);
+        return false;
+    }
+    bytes.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+    if (in.bad()) {
+        error = "cannot read " + path;
+        return false;
+    }
+    return true;
+}
+
+// Opens the archive with the process-wide reader; prints the reader's message on failure.
+bool openArchive(const std::string& path, bool verify) {
+    const ErfResult result = ErfOpenArchive(path.c_str(), verify, nullptr, nullptr);
+    if (result != ErfOk) {
+        printError(ErfResultMessage(result));
+        return false;
+    }
+    return true;
+}
+
+int commandList(const std::string& archive) {
+    if (!openArchive(archive, false)) {
+        return 1;
+    }
+    hc::erfDirectory().forEach([](const hc::ErfEntryRecord& entry) {
+        std::printf("%s\t%u\t%s\n", entry.name.c_str(), entry.storedLength,
+                    entry.compressed ? "ZLIB" : "stored");
+        return true;
+    });
+    return std::fflush(stdout) == 0 ? 0 : 1;
+}
+
+int commandCat(const std::string& archive, const std::string& name) {
+    if (!openArchive(archive, false)) {
+        return 1;
+    }
+    if (ErfOpenEntry(name.c_str()) == nullptr) {
+        printError("Can't open ERF resource: " + name);
+        return 1;
+    }
+    std::vector<unsigned char> buffer(65536);
+    while (!ErfEntryEnded()) {
+        const std::size_t got = ErfRead(buffer.size(), buffer.data());
+        if (got == 0) {
+            if (ErfEntryEnded()) {
+                break;
+            }
+            printError("Can't read ERF resource: " + name + " (its data is damaged)");
+            return 1;
+        }
+        if (std::fwrite(buffer.data(), 1, got, stdout) != got) {
+            printError("cannot write to standard output");
+            return 1;
+        }
+    }
+    return std::fflush(stdout) == 0 ? 0 : 1;
+}
+
+int commandVerify(const std::string& archive) {
+    const ErfResult result = ErfOpenArchive(archive.c_str(), true, nullptr, nullptr);
+    std::printf("%s\n", ErfResultMessage(result));
+    return result == ErfOk ? 0 : 1;
+}
+
+// The path inside the extraction folder for an entry name, or nothing when the name would
+// land outside it.
+std::optional<fs::path> safeRelativePath(const std::string& name) {
+    if (name.empty() || name.front() == '\\' || name.front() == '/') {
+        return std::nullopt; // absolute
+    }
+    fs::path relative;
+    std::size_t start = 0;
+    while (start <= name.size()) {
+        const std::size_t end = name.find_first_of("\\/", start);
+        const std::string part = name.substr(start, end == std::string::npos ? std::string::npos : end - start);
+        if (part == "..") {
+            return std::nullopt;
+        }
+        if (part.find(':') != std::string::npos) {
+            return std::nullopt; // a drive letter or a stream name
+        }
+        if (!part.empty() && part != ".") {
+            relative /= part;
+        }
+        if (end == std::string::npos) {
+            break;
+        }
+        start = end + 1;
+    }
+    if (relative.empty()) {
+        return std::nullopt;
+    }
+    return relative;
+}
+
+bool extractEntry(const hc::ErfEntryRecord& entry, const fs::path& target, std::string& error) {
+    std::error_code ec;
+    fs::create_directories(target.parent_path(), ec);
+    if (ec) {
+        error = "cannot create folder " + target.parent_path().string() + ": " + ec.message();
+        return false;
+    }
+    hc::ErfEntryStream stream;
+    if (stream.open(entry) == nullptr) {
+        error = "Can't open ERF resource: " + entry.name;
+        return false;
+    }
+    hc::UniqueFile out = hc::openFile(target.string(), "wb");
+    if (!out) {
+        error = "cannot create " + target.string() + ": " + std::strerror(errno);
+        return false;
+    }
+    std::vector<unsigned char> buffer(65536);
+    while (!stream.ended()) {
+        const std::size_t got = stream.read(buffer.data(), buffer.size());
+        if (got == 0 && !stream.ended()) {
+            error = "Can't read ERF resource: " + entry.name + " (its data is damaged)";
+            out.reset();
+            fs::remove(target, ec);
+            return false;
+        }
+        if (std::fwrite(buffer.data(), 1, got, out.get()) != got) {
+            error = "cannot write " + target.string() + ": " + std::strerror(errno);
+            out.reset();
+            fs::remove(target, ec);
+            return false;
+        }
+    }
+    if (std::fclose(out.release()) != 0) {
+        error = "cannot write " + target.string() + ": " + std::strerror(errno);
+        fs::remove(target, ec);
+        return false;
+    }
+    return true;
+}
+
+int commandExtract(const std::string& archive, const std::string& directory) {
+    if (!openArchive(archive, false)) {
+        return 1;
+    }
+    int failures = 0;
+    const hc::ErfEntryRecord* previous = nullptr;
+    hc::erfDirectory().forEach([&](const hc::ErfEntryRecord& entry) {
+        // Equal names (letter case ignored) come together; the reader only ever finds the
+        // first of them, so that is the one extracted.
+        const bool duplicate = previous != nullptr && hc::erf::namesEqual(previous->name, entry.name);
+        previous = &entry;
+        if (duplicate) {
+            printError("skipped " + entry.name + ": an entry of the same name comes first");
+            return true;
+        }
+        const std::optional<fs::path> relative = safeRelativePath(entry.name);
+        if (!relative) {
+            printError("refused " + entry.name + ": it would be written outside " + directory);
+            ++failures;
+            return true;
+        }
+        std::string error;
+        if (!extractEntry(entry, fs::path(directory) / *relative, error)) {
+            printError(error);
+            ++failures;
+        }
+        return true;
+    });
+    return failures == 0 ? 0 : 1;
+}
+
+bool globMatch(std::string_view pattern, std::string_view name) {
+    // Iterative * and ? matching with backtracking to the last star; ASCII letter case ignored.
+    auto fold = [](char c) { return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c; };
+    std::size_t p = 0;
+    std::size_t n = 0;
+    std::size_t star = std::string_view::npos;
+    std::size_t resume = 0;
+    while (n < name.size()) {
+        if (p < pattern.size() && (pattern[p] == '?' || fold(pattern[p]) == fold(name[n]))) {
+            ++p;
+            ++n;
+        } else if (p < pattern.size() && pattern[p] == '*') {
+            star = p++;
+            resume = n;
+        } else if (star != std::string_view::npos) {
+            p = star + 1;
+            n = ++resume;
+        } else {
+            return false;
+        }
+    }
+    while (p < pattern.size() && pattern[p] == '*') {
+        ++p;
+    }
+    return p == pattern.size();
+}
+
+struct PackItem {
+    std::string name;
+    fs::path path;
+};
+
+bool collectFolder(const fs::path& folder, std::vector<PackItem>& items, std::string& error) {
+    std::error_code ec;
+    for (fs::recursive_directory_iterator it(folder, ec), end; it != end; it.increment(ec)) {
+        if (ec) {
+            break;
+        }
+        if (!it->is_regular_file(ec)) {
+            continue;
+        }
+        std::string name;
+        for (const fs::path& part : fs::relative(it->path(), folder)) {
+            if (!name.empty()) {
+                name += '\\';
+            }
+            name += part.string();
+        }
+        items.push_back({name, it->path()});
+    }
+    if (ec) {
+        error = "cannot read folder " + folder.string() + ": " + ec.message();
+        return false;
+    }
+    // Name order (the reader's comparison) opens fastest; ties by bytes keep it deterministic.
+    std::sort(items.begin(), items.end(), [](const PackItem& a, const PackItem& b) {
+        const int order = hc::erf::compareNames(a.name, b.name);
+        return order != 0 ? order < 0 : a.name < b.name;
+    });
+    return true;
+}
+
+bool collectManifest(const fs::path& manifest, std::vector<PackItem>& items, std::string& error) {
+    std::ifstream in(manifest, std::ios::binary);
+    if (!in) {
+        error = "cannot read manifest " + manifest.string();
+        return false;
+    }
+    const fs::path base = manifest.parent_path();
+    std::string line;
+    int number = 0;
+    while (std::getline(in, line)) {
+        ++number;
+        if (!line.empty() && line.back() == '\r') {
+            line.pop_back();
+        }
+        if (line.empty()) {
+            continue;
+        }
+        const std::size_t tab = line.find('\t');
+        if (tab == std::string::npos || tab == 0 || tab + 1 == line.size()) {
+            error = manifest.string() + ":" + std::to_string(number) + ": expected NAME<TAB>PATH";
+            return false;
+        }
+        fs::path path = line.substr(tab + 1);
+        if (path.is_relative()) {
+            path = base / path;
+        }
+        items.push_back({line.substr(0, tab), path});
+    }
+    return true;
+}
+
+int commandPack(const std::vector<std::string>& args) {
+    // args: ARCHIVE SOURCE [--title TEXT] [--store GLOB]...
+    std::vector<std::string> positional;
+    std::string title;
+    std::vector<std::string> storePatterns;
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        if (args[i] == "--title" || args[i] == "--store") {
+            if (i + 1 >= args.size()) {
+                return usage();
+            }
+            (args[i] == "--title" ? title : storePatterns.emplace_back()) = args[i + 1];
+            ++i;
+        } else {
+            positional.push_back(args[i]);
+        }
+    }
+    if (positional.size() != 2) {
+        return usage();
+    }
+    const std::string& archive = positional[0];
+    const fs::path source = positional[1];
+
+    std::vector<PackItem> items;
+    std::string error;
+    std::error_code ec;
+    const bool ok = fs::is_directory(source, ec) ? collectFolder(source, items, error)
+                                                 : collectManifest(source, items, error);
+    if (!ok) {
+        printError(error);
+        return 1;
+    }
+    hc::ErfWriter writer(archive, title);
+    std::vector<unsigned char> content;
+    for (const PackItem& item : items) {
+        if (!readWholeFile(item.path.string(), content, error)) {
+            printError(error);
+            return 1;
+        }
+        const bool store = std::any_of(storePatterns.begin(), storePatterns.end(),
+                                       [&](const std::string& glob) { return globMatch(glob, item.name); });
+        if (!writer.addEntry(item.name, content, !store)) {
+            printError(writer.error());
+            return 1;
+        }
+    }
+    if (!writer.finish()) {
+        printError(writer.error());
+        return 1;
+    }
+    return 0;
+}
+
+int commandAppend(const std::string& exe, const std::string& archive, const std::string& out) {
+    std::vector<unsigned char> program;
+    std::vector<unsigned char> data;
+    std::string error;
+    if (!readWholeFile(exe, program, error) || !readWholeFile(archive, data, error)) {
+        printError(error);
+        return 1;
+    }
+    if (!hc::erf::looksLikeExecutable(program.data(), program.size())) {
+        printError(exe + " is not a program (it starts neither with MZ nor with ELF): the reader "
+                         "would not look for an archive in it");
+        return 1;
+    }
+    if (data.size() < hc::erf::kHeaderSize) {
+        printError(archive + " is not an ERF archive (shorter than its header)");
+        return 1;
+    }
+    const auto signature = hc::erf::embedSignature();
+    const std::string partial = out + ".partial";
+    {
+        hc::UniqueFile file = hc::openFile(partial, "wb");
+        bool written = file != nullptr;
+        written = written && std::fwrite(program.data(), 1, program.size(), file.get()) == program.size();
+        written = written && std::fwrite(signature.data(), 1, signature.size(), file.get()) == signature.size();
+        written = written && std::fwrite(data.data(), 1, data.size(), file.get()) == data.size();
+        written = written && std::fclose(file.release()) == 0;
+        if (!written) {
+            printError("cannot write " + partial + ": " + std::strerror(errno));
+            std::error_code ignored;
+            fs::remove(partial, ignored);
+            return 1;
+        }
+    }
+    // The result is a program too: keep the executable's permissions.
+    struct stat info {};
+    if (::stat(exe.c_str(), &info) == 0) {
+        ::chmod(partial.c_str(), info.st_mode & 07777);
+    }
+    if (std::rename(partial.c_str(), out.c_str()) != 0) {
+        printError("cannot rename " + partial + " to " + out + ": " + std::strerror(errno));
+        return 1;
+    }
+    return 0;
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    const std::vector<std::string> args(argv + 1, argv + argc);
+    if (args.empty()) {
+        return usage();
+    }
+    const std::string& command = args[0];
+    int status = 2;
+    if (command == "--help" || command == "-h" || command == "help") {
+        std::fputs(kHelp, stdout);
+        status = 0;
+    } else if (command == "list" && args.size() == 2) {
+        status = commandList(args[1]);
+    } else if (command == "cat" && args.size() == 3) {
+        status = commandCat(args[1], args[2]);
+    } else if (command == "verify" && args.size() == 2) {
+        status = commandVerify(args[1]);
+    } else if (command == "extract" && args.size() == 3) {
+        status = commandExtract(args[1], args[2]);
+    } else if (command == "pack" && args.size() >= 3) {
+        status = commandPack({args.begin() + 1, args.end()});
+    } else if (command == "append" && args.size() == 4) {
+        status = commandAppend(args[1], args[2], args[3]);
+    } else {
+        return usage();
+    }
+    ErfCloseAll();
+    return status;
+}
