@@ -27,8 +27,10 @@ bool findEmbedSignature(FileReader& reader) {
         if (got == 0) {
             return false;
         }
-        window.insert(window.end(), piece.begin(), piece.begin() + static_cast<std::ptrdiff_t>(got));
-        const auto hit = std::search(window.begin(), window.end(), signature.begin(), signature.end());
+        window.insert(window.end(), piece.begin(),
+                      piece.begin() + static_cast<std::ptrdiff_t>(got));
+        const auto hit =
+            std::search(window.begin(), window.end(), signature.begin(), signature.end());
         if (hit != window.end()) {
             const std::int64_t after =
                 windowStart + (hit - window.begin()) + static_cast<std::int64_t>(signature.size());
@@ -112,8 +114,8 @@ ErfResult ErfDirectory::openArchive(const std::string& path, bool verify, char* 
             return ErfUnknownCompression;
         }
         // A name without its NUL inside the field is cut to the longest name that fits.
-        const auto* nameEnd = static_cast<const unsigned char*>(
-            std::memchr(entry, 0, erf::kMaxNameLength));
+        const auto* nameEnd =
+            static_cast<const unsigned char*>(std::memchr(entry, 0, erf::kMaxNameLength));
         const std::size_t nameLength =
             nameEnd != nullptr ? static_cast<std::size_t>(nameEnd - entry) : erf::kMaxNameLength;
 

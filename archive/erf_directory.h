@@ -19,19 +19,19 @@
 namespace hc {
 
 struct ErfArchiveRecord {
-    std::string path;                         // as the opener gave it
+    std::string path;                          // as the opener gave it
     std::array<char, erf::kTitleSize> title{}; // always NUL-terminated
     std::uint32_t entryCount = 0;
     std::uint32_t checksum = 0;
 };
 
 struct ErfEntryRecord {
-    std::string name;                        // at most 255 bytes
+    std::string name;                          // at most 255 bytes
     const ErfArchiveRecord* archive = nullptr; // owned by the directory
-    std::int64_t dataStart = 0;              // absolute position of the first data byte
-    std::uint32_t storedLength = 0;          // data bytes as stored
-    std::uint32_t extraValue = 0;            // not interpreted
-    bool compressed = false;                 // "ZLIB"; otherwise stored
+    std::int64_t dataStart = 0;                // absolute position of the first data byte
+    std::uint32_t storedLength = 0;            // data bytes as stored
+    std::uint32_t extraValue = 0;              // not interpreted
+    bool compressed = false;                   // "ZLIB"; otherwise stored
 
     // Absolute position of the last data byte (dataStart - 1 for an empty entry).
     std::int64_t dataEnd() const { return dataStart + storedLength - 1; }

@@ -72,7 +72,8 @@ std::size_t ErfEntryStream::readStored(unsigned char* buffer, std::size_t count)
     if (left <= 0) {
         return 0;
     }
-    const auto wanted = static_cast<std::size_t>(std::min<std::int64_t>(left, static_cast<std::int64_t>(count)));
+    const auto wanted =
+        static_cast<std::size_t>(std::min<std::int64_t>(left, static_cast<std::int64_t>(count)));
     const std::size_t got = std::fread(buffer, 1, wanted, m_file.get());
     if (got < wanted) {
         m_atEndOfFile = true;

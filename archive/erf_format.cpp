@@ -29,7 +29,10 @@ bool looksLikeExecutable(const unsigned char* start, std::size_t size) {
     if (size >= 2 && start[0] == 'M' && start[1] == 'Z') {
         return true;
     }
-    return size >= 4 && std::memcmp(start, "\x7f" "ELF", 4) == 0;
+    return size >= 4 && std::memcmp(start,
+                                    "\x7f"
+                                    "ELF",
+                                    4) == 0;
 }
 
 int compareNames(std::string_view a, std::string_view b) {

@@ -17,7 +17,7 @@
 namespace hc::erf {
 
 inline constexpr std::size_t kTitleSize = 256;
-inline constexpr std::size_t kHeaderSize = 264;    // title, count, checksum
+inline constexpr std::size_t kHeaderSize = 264; // title, count, checksum
 inline constexpr std::size_t kNameSize = 256;
 inline constexpr std::size_t kMaxNameLength = 255; // a name always leaves room for its NUL
 inline constexpr std::size_t kEntryHeaderSize = 268;

@@ -83,8 +83,8 @@ bool ErfWriter::addEntry(const std::string& name, std::span<const unsigned char>
     if (compress) {
         uLongf packedSize = compressBound(static_cast<uLong>(content.size()));
         packed.resize(packedSize);
-        if (compress2(packed.data(), &packedSize, content.data(), static_cast<uLong>(content.size()),
-                      Z_BEST_COMPRESSION) != Z_OK) {
+        if (compress2(packed.data(), &packedSize, content.data(),
+                      static_cast<uLong>(content.size()), Z_BEST_COMPRESSION) != Z_OK) {
             return fail("cannot compress " + name);
         }
         packed.resize(packedSize);
@@ -116,7 +116,8 @@ bool ErfWriter::finish() {
     erf::writeLE32(countAndChecksum + 4, m_crc);
     std::FILE* file = m_file.get();
     if (!seekFile(file, m_headerOffset + 256) ||
-        std::fwrite(countAndChecksum, 1, sizeof countAndChecksum, file) != sizeof countAndChecksum ||
+        std::fwrite(countAndChecksum, 1, sizeof countAndChecksum, file) !=
+            sizeof countAndChecksum ||
         std::fflush(file) != 0 || fsync(fileno(file)) != 0) {
         return fail("cannot write " + m_tempPath + ": " + std::strerror(errno));
     }

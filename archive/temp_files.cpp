@@ -83,9 +83,11 @@ std::string tempDirectory(const std::vector<std::string>& directories) {
 
 int sweepTempFiles(const std::string& directory) {
     std::error_code ec;
-    const std::filesystem::path where = directory.empty() ? std::filesystem::path(".") : std::filesystem::path(directory);
+    const std::filesystem::path where =
+        directory.empty() ? std::filesystem::path(".") : std::filesystem::path(directory);
     int deleted = 0;
-    for (std::filesystem::directory_iterator it(where, ec), end; !ec && it != end; it.increment(ec)) {
+    for (std::filesystem::directory_iterator it(where, ec), end; !ec && it != end;
+         it.increment(ec)) {
         const std::string name = it->path().filename().string();
         std::error_code typeError;
         if (!matchesTempPattern(name) || it->is_directory(typeError)) {

@@ -74,7 +74,9 @@ public:
     void setPump(std::function<void()> pump) { m_pump = std::move(pump); }
 
     // Where temporary files are looked for; defaults to tempDirectoryCandidates() at each use.
-    void setDirectories(std::vector<std::string> directories) { m_directories = std::move(directories); }
+    void setDirectories(std::vector<std::string> directories) {
+        m_directories = std::move(directories);
+    }
 
 private:
     std::vector<std::string> directories() const;

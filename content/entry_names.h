@@ -20,8 +20,8 @@ inline constexpr std::string_view kBeeNo = "bee\\beeno.avi";     // answer wrong
 
 // Every clip the program speaks. Clip n is "bee\" + n + ".wav" and "bee\" + n + ".txt".
 inline constexpr std::array<std::string_view, 19> kClips = {
-    "mainmenu", "cntxthlp", "hlpusr",   "hlplist", "hlpreprt", "spelmhlp", "phonmhlp",
-    "welcome",  "login",    "typename", "usrexist", "selname", "spelling", "spelhelp",
+    "mainmenu", "cntxthlp", "hlpusr",   "hlplist",  "hlpreprt", "spelmhlp", "phonmhlp",
+    "welcome",  "login",    "typename", "usrexist", "selname",  "spelling", "spelhelp",
     "phono",    "phonhelp", "leave",    "goodbye",  "welcmbak"};
 
 inline std::string clipSound(std::string_view clip) {
@@ -32,10 +32,10 @@ inline std::string clipText(std::string_view clip) {
 }
 
 // Opening and closing screens, main menu.
-inline constexpr std::string_view kLoadingMovie = "movies\\loading.avi";    // 134 x 33 loop
-inline constexpr std::string_view kLogoMovie = "movies\\qrv.avi";           // 320 x 200
-inline constexpr std::string_view kTitleBeeMovie = "movies\\titlebee.avi";  // 237 x 308 loop
-inline constexpr std::string_view kStartMovie = "movies\\start.avi";        // 114 x 126 loop
+inline constexpr std::string_view kLoadingMovie = "movies\\loading.avi";   // 134 x 33 loop
+inline constexpr std::string_view kLogoMovie = "movies\\qrv.avi";          // 320 x 200
+inline constexpr std::string_view kTitleBeeMovie = "movies\\titlebee.avi"; // 237 x 308 loop
+inline constexpr std::string_view kStartMovie = "movies\\start.avi";       // 114 x 126 loop
 inline constexpr std::string_view kTitleMusic = "sound\\title.mid";
 
 // Spelling test: the card arrives in frames 0..15 and leaves in frames 15..30.

@@ -28,15 +28,16 @@ inline std::string zlibCompress(const std::string& content, int level = 9) {
     uLongf size = compressBound(static_cast<uLong>(content.size()));
     std::string out(size, '\0');
     compress2(reinterpret_cast<Bytef*>(out.data()), &size,
-              reinterpret_cast<const Bytef*>(content.data()), static_cast<uLong>(content.size()), level);
+              reinterpret_cast<const Bytef*>(content.data()), static_cast<uLong>(content.size()),
+              level);
     out.resize(size);
     return out;
 }
 
 struct RawEntry {
-    std::string name;      // written into the 256-byte field (may fill it without a NUL)
-    std::string data;      // the stored bytes
-    std::string tag;       // 4 bytes; "" means four zero bytes (stored)
+    std::string name; // written into the 256-byte field (may fill it without a NUL)
+    std::string data; // the stored bytes
+    std::string tag;  // 4 bytes; "" means four zero bytes (stored)
     std::uint32_t extra = 0;
     std::int64_t storedLength = -1; // -1: the data's size
 };
@@ -61,16 +62,20 @@ inline std::string entryBytes(const RawEntry& entry) {
 }
 
 // A complete stand-alone archive. `count` overrides the entry count when not negative.
-inline std::string archiveBytes(const std::vector<RawEntry>& entries, const std::string& title = "test",
-                                std::int64_t count = -1, bool rightChecksum = true) {
+inline std::string archiveBytes(const std::vector<RawEntry>& entries,
+                                const std::string& title = "test", std::int64_t count = -1,
+                                bool rightChecksum = true) {
     std::string body;
     for (const RawEntry& entry : entries) {
         body += entryBytes(entry);
     }
     std::string out = field(title, 256);
-    appendLE32(out, count >= 0 ? static_cast<std::uint32_t>(count) : static_cast<std::uint32_t>(entries.size()));
-    const uLong crc = crc32(0L, reinterpret_cast<const Bytef*>(body.data()), static_cast<uInt>(body.size()));
-    appendLE32(out, rightChecksum ? static_cast<std::uint32_t>(crc) : static_cast<std::uint32_t>(crc ^ 1));
+    appendLE32(out, count >= 0 ? static_cast<std::uint32_t>(count)
+                               : static_cast<std::uint32_t>(entries.size()));
+    const uLong crc =
+        crc32(0L, reinterpret_cast<const Bytef*>(body.data()), static_cast<uInt>(body.size()));
+    appendLE32(out, rightChecksum ? static_cast<std::uint32_t>(crc)
+                                  : static_cast<std::uint32_t>(crc ^ 1));
     return out + body;
 }
 

@@ -4,8 +4,8 @@
 
 #include <gtest/gtest.h>
 
-#include "archive/erf_reader.h"
 #include "archive/erf_format.h"
+#include "archive/erf_reader.h"
 #include "archive/file_checksum.h"
 #include "archive_bytes.h"
 #include "temp_dir.h"
@@ -25,7 +25,8 @@ protected:
     }
 
     // Writes the bytes to a file and opens it with the process-wide reader.
-    ErfResult open(const std::string& bytes, const std::string& name = "test.erf", bool verify = false) {
+    ErfResult open(const std::string& bytes, const std::string& name = "test.erf",
+                   bool verify = false) {
         writeFile(path(name), bytes);
         return ErfOpenArchive(path(name).c_str(), verify, nullptr, nullptr);
     }
@@ -99,7 +100,8 @@ TEST_F(ErfReaderTest, NamesAreOrderedAndFoundWithAsciiCaseFolding) {
               ErfOk);
     // A shorter prefix first; lower-case b between upper-case A and C; underscore after every
     // letter of either case; bytes above 127 compare as unsigned, after everything ASCII.
-    const std::vector<std::string> expected = {"a", "Apple", "bee", "bee\\x", "Cat", "_under", "\xe9t\xe9"};
+    const std::vector<std::string> expected = {"a",   "Apple",  "bee",      "bee\\x",
+                                               "Cat", "_under", "\xe9t\xe9"};
     EXPECT_EQ(entryNames(), expected);
 
     EXPECT_EQ(entryContent("APPLE"), "ap");
@@ -122,12 +124,12 @@ TEST_F(ErfReaderTest, FirstReadEntryWinsAmongEqualNamesAcrossArchives) {
 }
 
 TEST_F(ErfReaderTest, ForEachStopsAfterTheFirstZero) {
-    ASSERT_EQ(open(archiveBytes({storedEntry("a", ""), storedEntry("b", ""), storedEntry("c", "")})), ErfOk);
+    ASSERT_EQ(
+        open(archiveBytes({storedEntry("a", ""), storedEntry("b", ""), storedEntry("c", "")})),
+        ErfOk);
     int calls = 0;
     ErfForEachEntry(
-        [](const char*, void* counter) {
-            return ++*static_cast<int*>(counter) == 2 ? 0 : 1;
-        },
+        [](const char*, void* counter) { return ++*static_cast<int*>(counter) == 2 ? 0 : 1; },
         &calls);
     EXPECT_EQ(calls, 2);
 }
@@ -155,9 +157,14 @@ TEST_F(ErfReaderTest, StoredEntryDeliversExactlyItsBytes) {
 TEST_F(ErfReaderTest, CompressedEntriesDecodeWhateverThePieceSizes) {
     // Contents whose compressed sizes fall below, on and across the 1024-byte refill, each
     // followed directly by another compressed entry.
-    const std::vector<std::string> contents = {
-        "", "x", sampleText(3000), randomBytes(1023, 7), randomBytes(1024, 8), randomBytes(1025, 9),
-        randomBytes(5000, 10), sampleText(400000, 3)};
+    const std::vector<std::string> contents = {"",
+                                               "x",
+                                               sampleText(3000),
+                                               randomBytes(1023, 7),
+                                               randomBytes(1024, 8),
+                                               randomBytes(1025, 9),
+                                               randomBytes(5000, 10),
+                                               sampleText(400000, 3)};
     std::vector<RawEntry> entries;
     for (std::size_t i = 0; i < contents.size(); ++i) {
         entries.push_back(zlibEntry("e" + std::to_string(i), contents[i]));
@@ -165,8 +172,8 @@ TEST_F(ErfReaderTest, CompressedEntriesDecodeWhateverThePieceSizes) {
     ASSERT_EQ(open(archiveBytes(entries)), ErfOk);
 
     for (std::size_t i = 0; i < contents.size(); ++i) {
-        for (const std::size_t piece : {std::size_t{1}, std::size_t{7}, std::size_t{1024}, std::size_t{65536},
-                                        std::size_t{1} << 20}) {
+        for (const std::size_t piece : {std::size_t{1}, std::size_t{7}, std::size_t{1024},
+                                        std::size_t{65536}, std::size_t{1} << 20}) {
             SCOPED_TRACE("entry " + std::to_string(i) + ", pieces of " + std::to_string(piece));
             if (piece == 1 && contents[i].size() > 10000) {
                 continue; // byte by byte over 400 kB adds time, not coverage
@@ -267,7 +274,8 @@ TEST_F(ErfReaderTest, OpeningAnotherEntryStartsAFreshDecoder) {
 }
 
 TEST_F(ErfReaderTest, TitleAndCountAreHandedOutTerminated) {
-    writeFile(path("t.erf"), archiveBytes({storedEntry("a", "1"), storedEntry("b", "2")}, std::string(300, 'T')));
+    writeFile(path("t.erf"),
+              archiveBytes({storedEntry("a", "1"), storedEntry("b", "2")}, std::string(300, 'T')));
     char title[256];
     std::memset(title, 'x', sizeof title);
     std::uint32_t count = 0;
@@ -289,11 +297,15 @@ TEST_F(ErfReaderTest, ChecksumIsVerifiedOnlyWhenAsked) {
 TEST_F(ErfReaderTest, ArchiveAppendedToAnExecutableIsFoundAfterTheMarker) {
     const auto marker = erf::embedSignature();
     const std::string signature(marker.begin(), marker.end());
-    const std::string archive = archiveBytes({zlibEntry("inside", sampleText(7000)), storedEntry("raw", "RAW")});
+    const std::string archive =
+        archiveBytes({zlibEntry("inside", sampleText(7000)), storedEntry("raw", "RAW")});
     // A near-miss (the marker's first 11 bytes, then a wrong byte) comes before the real one.
     const std::string nearMiss = signature.substr(0, 11) + "!";
-    for (const std::string& program : {std::string("MZ\x90\x00", 4) + randomBytes(70000, 2),
-                                       std::string("\x7f" "ELF", 4) + randomBytes(1000, 3)}) {
+    for (const std::string& program :
+         {std::string("MZ\x90\x00", 4) + randomBytes(70000, 2), std::string("\x7f"
+                                                                            "ELF",
+                                                                            4) +
+                                                                    randomBytes(1000, 3)}) {
         ErfCloseAll();
         const std::string exe = program + nearMiss + signature + archive;
         ASSERT_EQ(open(exe, "program.exe", true), ErfOk);
@@ -304,7 +316,8 @@ TEST_F(ErfReaderTest, ArchiveAppendedToAnExecutableIsFoundAfterTheMarker) {
 }
 
 TEST_F(ErfReaderTest, DamagedArchivesFailWithTheirResult) {
-    const std::string good = archiveBytes({storedEntry("a", "alpha"), zlibEntry("b", sampleText(2000))});
+    const std::string good =
+        archiveBytes({storedEntry("a", "alpha"), zlibEntry("b", sampleText(2000))});
     const auto marker = erf::embedSignature();
     std::string noNul = archiveBytes({storedEntry(std::string(256, 'N'), "long")});
 
@@ -318,22 +331,28 @@ TEST_F(ErfReaderTest, DamagedArchivesFailWithTheirResult) {
         {"truncated header", good.substr(0, 100), ErfUnknownCompression},
         {"header without checksum", good.substr(0, 262), ErfUnknownCompression},
         {"no entries, count 0", archiveBytes({}), ErfOk},
-        {"count larger than the entries", archiveBytes({storedEntry("a", "1")}, "t", 2), ErfUnknownCompression},
-        {"huge count", archiveBytes({storedEntry("a", "1")}, "t", 0xFFFFFFFF), ErfUnknownCompression},
+        {"count larger than the entries", archiveBytes({storedEntry("a", "1")}, "t", 2),
+         ErfUnknownCompression},
+        {"huge count", archiveBytes({storedEntry("a", "1")}, "t", 0xFFFFFFFF),
+         ErfUnknownCompression},
         {"directory cut inside an entry header", good.substr(0, 264 + 100), ErfUnknownCompression},
         {"data cut short", good.substr(0, good.size() - 10), ErfUnknownCompression},
         {"last length past the end",
          archiveBytes({storedEntry("a", "1"), RawEntry{"b", "xy", std::string(4, '\0'), 0, 1000}}),
          ErfUnknownCompression},
-        {"huge length", archiveBytes({RawEntry{"a", "xy", "ZLIB", 0, 0xFFFFFFFF}}), ErfUnknownCompression},
+        {"huge length", archiveBytes({RawEntry{"a", "xy", "ZLIB", 0, 0xFFFFFFFF}}),
+         ErfUnknownCompression},
         {"unknown tag", archiveBytes({RawEntry{"a", "xy", "----", 0, -1}}), ErfUnknownCompression},
-        {"lower-case zlib", archiveBytes({RawEntry{"a", "xy", "zlib", 0, -1}}), ErfUnknownCompression},
-        {"zero byte then anything is stored", archiveBytes({RawEntry{"a", "xy", std::string("\0abc", 4), 0, -1}}),
-         ErfOk},
+        {"lower-case zlib", archiveBytes({RawEntry{"a", "xy", "zlib", 0, -1}}),
+         ErfUnknownCompression},
+        {"zero byte then anything is stored",
+         archiveBytes({RawEntry{"a", "xy", std::string("\0abc", 4), 0, -1}}), ErfOk},
         {"name without NUL", noNul, ErfOk},
-        {"title starting with MZ", archiveBytes({storedEntry("a", "1")}, "MZ title"), ErfNoErfInExe},
+        {"title starting with MZ", archiveBytes({storedEntry("a", "1")}, "MZ title"),
+         ErfNoErfInExe},
         {"executable without marker", "MZ" + randomBytes(5000, 1), ErfNoErfInExe},
-        {"marker at the very end", "MZ" + std::string(marker.begin(), marker.end()), ErfUnknownCompression},
+        {"marker at the very end", "MZ" + std::string(marker.begin(), marker.end()),
+         ErfUnknownCompression},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.what);
@@ -341,7 +360,8 @@ TEST_F(ErfReaderTest, DamagedArchivesFailWithTheirResult) {
         EXPECT_EQ(open(row.bytes), row.expected);
     }
     ErfCloseAll();
-    EXPECT_EQ(ErfOpenArchive(path("missing.erf").c_str(), false, nullptr, nullptr), ErfErrorOpeningFile);
+    EXPECT_EQ(ErfOpenArchive(path("missing.erf").c_str(), false, nullptr, nullptr),
+              ErfErrorOpeningFile);
 }
 
 TEST_F(ErfReaderTest, NameWithoutNulIsCutAt255) {

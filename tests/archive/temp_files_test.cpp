@@ -60,8 +60,8 @@ protected:
         m_big = sampleText(300000, 1);
         m_raw = std::string(200000, 'r');
         writeFile(path("data.erf"),
-                  archiveBytes({zlibEntry("big", m_big), storedEntry("raw", m_raw), storedEntry("empty", ""),
-                                zlibEntry("small", "tiny")}));
+                  archiveBytes({zlibEntry("big", m_big), storedEntry("raw", m_raw),
+                                storedEntry("empty", ""), zlibEntry("small", "tiny")}));
         ASSERT_EQ(m_directory.openArchive(path("data.erf"), false, nullptr, nullptr), ErfOk);
     }
     void TearDown() override {
@@ -69,7 +69,8 @@ protected:
         TempDirTest::TearDown();
     }
 
-    std::string extractMessage(TempFileManager& manager, const std::string& entry, std::string& name) {
+    std::string extractMessage(TempFileManager& manager, const std::string& entry,
+                               std::string& name) {
         try {
             manager.extract(entry, name);
         } catch (const Error& error) {
@@ -166,7 +167,8 @@ TEST_F(TempFilesTest, FailuresRaiseTheirMessages) {
     manager.startUp();
 
     std::string missing;
-    EXPECT_EQ(extractMessage(manager, "bee\\nothere.wav", missing), "Can't open ERF resource: bee\\nothere.wav");
+    EXPECT_EQ(extractMessage(manager, "bee\\nothere.wav", missing),
+              "Can't open ERF resource: bee\\nothere.wav");
     // The file was created and stays, empty, until it is released.
     EXPECT_EQ(missing, "qrv0.$$$");
     EXPECT_EQ(readFile(path(missing)), "");
@@ -194,7 +196,8 @@ TEST_F(TempFilesTest, DamagedEntryRaisesTheWriteMessage) {
     manager.startUp();
     for (const char* entry : {"damaged", "cut"}) {
         std::string name;
-        EXPECT_EQ(extractMessage(manager, entry, name), "Can't write to temp file (Out of hard disk space?)")
+        EXPECT_EQ(extractMessage(manager, entry, name),
+                  "Can't write to temp file (Out of hard disk space?)")
             << entry;
         EXPECT_FALSE(name.empty());
     }

@@ -139,7 +139,8 @@ std::optional<fs::path> safeRelativePath(const std::string& name) {
     std::size_t start = 0;
     while (start <= name.size()) {
         const std::size_t end = name.find_first_of("\\/", start);
-        const std::string part = name.substr(start, end == std::string::npos ? std::string::npos : end - start);
+        const std::string part =
+            name.substr(start, end == std::string::npos ? std::string::npos : end - start);
         if (part == "..") {
             return std::nullopt;
         }
@@ -210,7 +211,8 @@ int commandExtract(const std::string& archive, const std::string& directory) {
     hc::erfDirectory().forEach([&](const hc::ErfEntryRecord& entry) {
         // Equal names (letter case ignored) come together; the reader only ever finds the
         // first of them, so that is the one extracted.
-        const bool duplicate = previous != nullptr && hc::erf::namesEqual(previous->name, entry.name);
+        const bool duplicate =
+            previous != nullptr && hc::erf::namesEqual(previous->name, entry.name);
         previous = &entry;
         if (duplicate) {
             printError("skipped " + entry.name + ": an entry of the same name comes first");
@@ -234,7 +236,9 @@ int commandExtract(const std::string& archive, const std::string& directory) {
 
 bool globMatch(std::string_view pattern, std::string_view name) {
     // Iterative * and ? matching with backtracking to the last star; ASCII letter case ignored.
-    auto fold = [](char c) { return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c; };
+    auto fold = [](char c) {
+        return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c;
+    };
     std::size_t p = 0;
     std::size_t n = 0;
     std::size_t star = std::string_view::npos;
@@ -363,8 +367,9 @@ int commandPack(const std::vector<std::string>& args) {
             printError(error);
             return 1;
         }
-        const bool store = std::any_of(storePatterns.begin(), storePatterns.end(),
-                                       [&](const std::string& glob) { return globMatch(glob, item.name); });
+        const bool store =
+            std::any_of(storePatterns.begin(), storePatterns.end(),
+                        [&](const std::string& glob) { return globMatch(glob, item.name); });
         if (!writer.addEntry(item.name, content, !store)) {
             printError(writer.error());
             return 1;
@@ -399,8 +404,10 @@ int commandAppend(const std::string& exe, const std::string& archive, const std:
     {
         hc::UniqueFile file = hc::openFile(partial, "wb");
         bool written = file != nullptr;
-        written = written && std::fwrite(program.data(), 1, program.size(), file.get()) == program.size();
-        written = written && std::fwrite(signature.data(), 1, signature.size(), file.get()) == signature.size();
+        written =
+            written && std::fwrite(program.data(), 1, program.size(), file.get()) == program.size();
+        written = written && std::fwrite(signature.data(), 1, signature.size(), file.get()) ==
+                                 signature.size();
         written = written && std::fwrite(data.data(), 1, data.size(), file.get()) == data.size();
         written = written && std::fclose(file.release()) == 0;
         if (!written) {

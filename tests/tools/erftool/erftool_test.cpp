@@ -31,8 +31,8 @@ protected:
     ToolRun erftool(const std::string& arguments) {
         const char* tools = std::getenv("HC_TOOL_DIR");
         const std::string tool = std::string(tools != nullptr ? tools : ".") + "/erftool";
-        const std::string command =
-            "'" + tool + "' " + arguments + " >'" + path("out.txt") + "' 2>'" + path("err.txt") + "'";
+        const std::string command = "'" + tool + "' " + arguments + " >'" + path("out.txt") +
+                                    "' 2>'" + path("err.txt") + "'";
         const int raw = std::system(command.c_str());
         ToolRun run;
         run.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
@@ -60,10 +60,12 @@ TEST_F(ErfToolTest, PackedFolderListsReadsVerifiesAndExtracts) {
     EXPECT_EQ(list.status, 0);
     // Name order ignoring case; stored only where a --store pattern matches.
     const std::string readme = "README\t8\tZLIB\n"; // an empty zlib stream is 8 bytes
-    EXPECT_EQ(list.out.substr(0, list.out.find('\n') + 1), "bee\\welcome.txt\t" +
-                                                              std::to_string(zlibCompress("Hello!\r\nPick your name.\r\n").size()) +
-                                                              "\tZLIB\n");
-    EXPECT_NE(list.out.find("Movies\\greatjob\\0.avi\t3000\tstored\n"), std::string::npos) << list.out;
+    EXPECT_EQ(list.out.substr(0, list.out.find('\n') + 1),
+              "bee\\welcome.txt\t" +
+                  std::to_string(zlibCompress("Hello!\r\nPick your name.\r\n").size()) +
+                  "\tZLIB\n");
+    EXPECT_NE(list.out.find("Movies\\greatjob\\0.avi\t3000\tstored\n"), std::string::npos)
+        << list.out;
     EXPECT_NE(list.out.find(readme), std::string::npos) << list.out;
     EXPECT_LT(list.out.find("bee\\welcome.wav"), list.out.find("Movies\\"));
     EXPECT_LT(list.out.find("Movies\\"), list.out.find("README"));
@@ -94,9 +96,11 @@ TEST_F(ErfToolTest, ManifestKeepsItsOrderAndSizesBeforeCompression) {
     EXPECT_EQ(bytes.substr(264, 5), "zeta\0"s);
     // ExtraValue holds the size before compression.
     const auto extra = [&](std::size_t entryStart) {
-        return erf::readLE32(reinterpret_cast<const unsigned char*>(bytes.data()) + entryStart + 264);
+        return erf::readLE32(reinterpret_cast<const unsigned char*>(bytes.data()) + entryStart +
+                             264);
     };
-    const std::size_t second = 264 + 268 + erf::readLE32(reinterpret_cast<const unsigned char*>(bytes.data()) + 264 + 256);
+    const std::size_t second =
+        264 + 268 + erf::readLE32(reinterpret_cast<const unsigned char*>(bytes.data()) + 264 + 256);
     EXPECT_EQ(bytes.substr(second, 6), "Alpha\0"s);
     EXPECT_EQ(extra(second), 5000u);
     EXPECT_EQ(erftool("verify m.erf").status, 0);
@@ -148,8 +152,10 @@ TEST_F(ErfToolTest, ExtractRefusesNamesThatLeaveTheFolder) {
     const ToolRun run = erftool("extract evil.erf dest");
     EXPECT_EQ(run.status, 1);
     EXPECT_EQ(readFile(path("dest/fine/inside.txt")), "yes");
-    for (const char* name : {"..\\escaped.txt", "ok\\..\\..\\up.txt", "\\absolute.txt", "/rooted.txt", "C:\\drive.txt"}) {
-        EXPECT_NE(run.err.find(std::string("refused ") + name), std::string::npos) << name << "\n" << run.err;
+    for (const char* name : {"..\\escaped.txt", "ok\\..\\..\\up.txt", "\\absolute.txt",
+                             "/rooted.txt", "C:\\drive.txt"}) {
+        EXPECT_NE(run.err.find(std::string("refused ") + name), std::string::npos) << name << "\n"
+                                                                                   << run.err;
     }
     // Nothing landed anywhere but in dest/fine.
     std::size_t files = 0;
@@ -168,8 +174,9 @@ TEST_F(ErfToolTest, AppendedArchiveOpensInsideTheProgram) {
     writeFile(path("prog.exe"), "MZ\x90\x00" + std::string(20000, '\x01'));
     ASSERT_EQ(erftool("append prog.exe data.erf out.exe").status, 0);
     const auto marker = erf::embedSignature();
-    EXPECT_EQ(readFile(path("out.exe")),
-              readFile(path("prog.exe")) + std::string(marker.begin(), marker.end()) + readFile(path("data.erf")));
+    EXPECT_EQ(readFile(path("out.exe")), readFile(path("prog.exe")) +
+                                             std::string(marker.begin(), marker.end()) +
+                                             readFile(path("data.erf")));
     EXPECT_EQ(erftool("verify out.exe").out, "Ok\n");
     EXPECT_EQ(erftool("cat out.exe 'bee\\welcome.txt'").out, "Hello!\r\nPick your name.\r\n");
 
