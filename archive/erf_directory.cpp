@@ -127,7 +127,7 @@ ErfResult ErfDirectory::openArchive(const std::string& path, bool verify, char* 
             record.storedLength = storedLength;
             record.extraValue = erf::readLE32(entry + 264);
             record.compressed = compressed;
-            m_entries.emplace_hint(m_entries.end(), record.name, std::move(record));
+            m_entries.insert(m_entries.end(), std::move(record));
         } catch (const std::bad_alloc&) {
             return ErfOutOfMemory;
         }
@@ -138,14 +138,14 @@ ErfResult ErfDirectory::openArchive(const std::string& path, bool verify, char* 
 
 const ErfEntryRecord* ErfDirectory::find(std::string_view name) const {
     const auto it = m_entries.lower_bound(name);
-    if (it == m_entries.end() || erf::compareNames(it->first, name) != 0) {
+    if (it == m_entries.end() || erf::compareNames(it->name, name) != 0) {
         return nullptr;
     }
-    return &it->second;
+    return &*it;
 }
 
 void ErfDirectory::forEach(const std::function<bool(const ErfEntryRecord&)>& visit) const {
-    for (const auto& [name, record] : m_entries) {
+    for (const ErfEntryRecord& record : m_entries) {
         if (!visit(record)) {
             return;
         }

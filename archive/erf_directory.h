@@ -8,7 +8,7 @@
 #include <cstdint>
 #include <deque>
 #include <functional>
-#include <map>
+#include <set>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -65,11 +65,24 @@ public:
     void clear();
 
 private:
+    struct EntryLess {
+        using is_transparent = void;
+        bool operator()(const ErfEntryRecord& a, const ErfEntryRecord& b) const {
+            return erf::compareNames(a.name, b.name) < 0;
+        }
+        bool operator()(const ErfEntryRecord& a, std::string_view b) const {
+            return erf::compareNames(a.name, b) < 0;
+        }
+        bool operator()(std::string_view a, const ErfEntryRecord& b) const {
+            return erf::compareNames(a, b.name) < 0;
+        }
+    };
+
     std::deque<std::unique_ptr<ErfArchiveRecord>> m_archives;
-    // Equal names are kept in reading order: std::multimap inserts an equal key after the
-    // existing ones. Insertion uses the end as hint, so an archive written in sorted name
-    // order is read in linear time.
-    std::multimap<std::string, ErfEntryRecord, erf::NameLess> m_entries;
+    // Equal names are kept in reading order: a multiset inserts an equal element after the
+    // existing ones. Insertion uses the end as hint, so an archive written in sorted name order
+    // is read in linear time.
+    std::multiset<ErfEntryRecord, EntryLess> m_entries;
 };
 
 } // namespace hc

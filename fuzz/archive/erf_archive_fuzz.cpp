@@ -1,0 +1,82 @@
+// Opens arbitrary bytes as an archive, with and without checksum verification, and reads every
+// entry to its end through the process-wide reader and through a temporary-file extraction.
+// Any crash, sanitizer report or endless loop is a fault.
+
+#include <cstddef>
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+#include <unistd.h>
+#include <vector>
+
+#include "archive/erf_reader.h"
+#include "archive/error.h"
+#include "archive/temp_files.h"
+
+namespace {
+
+std::string scratchPath() {
+    static const std::string path = [] {
+        // Temporary files of the extractions go to /tmp, not into the current directory.
+        setenv("TMP", "/tmp", 0);
+        char name[] = "/tmp/hcfuzz-erf-XXXXXX";
+        const int fd = mkstemp(name);
+        if (fd >= 0) {
+            close(fd);
+        }
+        return std::string(name);
+    }();
+    return path;
+}
+
+std::vector<std::string> entryNames() {
+    std::vector<std::string> names;
+    ErfForEachEntry(
+        [](const char* name, void* out) {
+            static_cast<std::vector<std::string>*>(out)->push_back(name);
+            return 1;
+        },
+        &names);
+    return names;
+}
+
+void readEntry(const std::string& name) {
+    if (ErfOpenEntry(name.c_str()) == nullptr) {
+        return;
+    }
+    unsigned char buffer[3000];
+    // A damaged entry keeps returning 0 without ending; stop there.
+    while (!ErfEntryEnded() && ErfRead(sizeof buffer, buffer) > 0) {
+    }
+}
+
+} // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    const std::string path = scratchPath();
+    std::FILE* file = std::fopen(path.c_str(), "wb");
+    if (file == nullptr) {
+        return 0;
+    }
+    std::fwrite(data, 1, size, file);
+    std::fclose(file);
+
+    for (const bool verify : {false, true}) {
+        ErfCloseAll();
+        char title[256];
+        std::uint32_t count = 0;
+        ErfOpenArchive(path.c_str(), verify, title, &count);
+        for (const std::string& name : entryNames()) {
+            readEntry(name);
+            std::string temp;
+            try {
+                ExtractToTempFile(name, temp);
+            } catch (const hc::Error&) {
+            }
+            ReleaseTempFile(temp);
+        }
+    }
+    ErfCloseAll();
+    return 0;
+}
