@@ -1,0 +1,148 @@
+#include "clip.h"
+
+#include "clip_text.h"
+#include "process.h"
+#include "wav_io.h"
+
+#include <algorithm>
+#include <stdexcept>
+#include <system_error>
+
+namespace hc::audio {
+namespace fs = std::filesystem;
+
+namespace {
+
+std::string lower(std::string text) {
+    std::transform(text.begin(), text.end(), text.begin(), [](unsigned char c) {
+        return static_cast<char>(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c);
+    });
+    return text;
+}
+
+fs::path partName(const fs::path& out, const char* suffix) {
+    return fs::path(out.string() + suffix);
+}
+
+void moveIntoPlace(const fs::path& from, const fs::path& to) {
+    std::error_code error;
+    fs::rename(from, to, error);
+    if (error) {
+        throw std::runtime_error("cannot replace " + to.string() + ": " + error.message());
+    }
+}
+
+} // namespace
+
+std::optional<fs::path> findOverride(const fs::path& overrideDir, std::string_view clip) {
+    const fs::path folder = overrideDir / "bee";
+    std::error_code error;
+    if (!fs::is_directory(folder, error)) {
+        return std::nullopt;
+    }
+    const std::string wanted = lower(std::string(clip) + ".wav");
+    std::optional<fs::path> found;
+    for (const fs::directory_entry& entry : fs::directory_iterator(folder, error)) {
+        if (entry.is_regular_file(error) && lower(entry.path().filename().string()) == wanted) {
+            // Of several spellings, take the first by name so every build picks the same.
+            if (!found || entry.path().filename() < found->filename()) {
+                found = entry.path();
+            }
+        }
+    }
+    return found;
+}
+
+void convertRecording(const Tools& tools, const fs::path& in, const fs::path& out) {
+    // -D: no dither, -R: repeatable. Downmix and resample come first, so that both the
+    // silence detection and the final level see the sound as it will be stored.
+    runProgram({tools.sox,
+                "-D",
+                "-R",
+                "-V2",
+                in.string(),
+                "-r",
+                std::to_string(kClipRate),
+                "-c",
+                "1",
+                "-b",
+                "16",
+                "-e",
+                "signed-integer",
+                "-t",
+                "wav",
+                out.string(),
+                "channels",
+                "1",
+                "highpass",
+                "60",
+                "rate",
+                std::to_string(kClipRate),
+                "norm",
+                "-3",
+                "silence",
+                "-l",
+                "1",
+                "0.02",
+                "0.5%",
+                "-1",
+                "0.6",
+                "0.5%",
+                "reverse",
+                "silence",
+                "1",
+                "0.02",
+                "0.5%",
+                "reverse",
+                "norm",
+                "-1",
+                "pad",
+                "0.1",
+                "0.2"});
+    // A recording of nothing but silence is trimmed to the pads alone; refuse it rather
+    // than ship a clip the child cannot hear.
+    const MonoSound sound = readMonoWav(out);
+    const bool audible = std::any_of(sound.samples.begin(), sound.samples.end(),
+                                     [](std::int16_t s) { return s > 3000 || s < -3000; });
+    if (!audible) {
+        throw std::runtime_error(in.string() + " holds no audible sound");
+    }
+}
+
+void synthesiseSpeech(const Tools& tools, const std::string& text, const fs::path& out) {
+    const fs::path raw = partName(out, ".flite.wav");
+    runProgram({tools.flite, "-voice", "slt", "--setf", "duration_stretch=1.12", "-t", text, "-o",
+                raw.string()});
+    try {
+        convertRecording(tools, raw, out);
+    } catch (...) {
+        fs::remove(raw);
+        throw;
+    }
+    fs::remove(raw);
+}
+
+void buildClip(const Tools& tools, const ClipJob& job) {
+    const std::string source = readBytes(job.textFile);
+    std::string memo;
+    std::string speech;
+    try {
+        memo = memoText(source);
+        speech = speechText(source);
+    } catch (const std::exception& error) {
+        throw std::runtime_error(job.textFile.string() + ": " + error.what());
+    }
+
+    const fs::path wavPart = partName(job.wavOut, ".part");
+    if (const auto recording = findOverride(job.overrideDir, job.name)) {
+        convertRecording(tools, *recording, wavPart);
+    } else {
+        synthesiseSpeech(tools, speech, wavPart);
+    }
+    const fs::path memoPart = partName(job.memoOut, ".part");
+    writeBytes(memoPart, memo);
+    moveIntoPlace(wavPart, job.wavOut);
+    moveIntoPlace(memoPart, job.memoOut);
+}
+
+} // namespace hc::audio

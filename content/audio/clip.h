@@ -1,0 +1,53 @@
+#pragma once
+
+// Building one narrator clip: its WAV (a school's own recording when there is one, else the
+// synthesised voice) and its memo text.
+
+#include <filesystem>
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace hc::audio {
+
+// Where the external tools live; the build passes the paths it found.
+struct Tools {
+    std::string flite = "flite";
+    std::string espeak = "espeak-ng";
+    std::string sox = "sox";
+    std::string soundfont;
+};
+
+// Every narrator clip sounds alike: mono, 11025 Hz, 16-bit PCM.
+inline constexpr int kClipRate = 11025;
+
+// The recording a school dropped in for clip `clip`: overrideDir/bee/<clip>.wav, the file
+// name matched ignoring ASCII letter case (recordings made on Windows often arrive as
+// WELCOME.WAV). None when the folder or the file does not exist.
+std::optional<std::filesystem::path> findOverride(const std::filesystem::path& overrideDir,
+                                                  std::string_view clip);
+
+// Turns any WAV sox can read into a narrator clip: mono, 11025 Hz, 16-bit, rumble below
+// 60 Hz removed, silence at both ends trimmed to a short pad and pauses inside cut to at
+// most 0.6 s, normalised to -1 dBFS. No dither, so the same input gives the same bytes.
+void convertRecording(const Tools& tools, const std::filesystem::path& in,
+                      const std::filesystem::path& out);
+
+// Speaks `text` with flite's "slt" voice, a little slower than its default for young
+// listeners, and converts the result as above.
+void synthesiseSpeech(const Tools& tools, const std::string& text,
+                      const std::filesystem::path& out);
+
+struct ClipJob {
+    std::string name;                  // the clip's name, e.g. "welcome"
+    std::filesystem::path textFile;    // the words (content/audio/clips/<name>.txt)
+    std::filesystem::path overrideDir; // the schools' folder (content/overrides)
+    std::filesystem::path wavOut;
+    std::filesystem::path memoOut;
+};
+
+// Writes the clip's WAV and memo text. Each output is written under a temporary name and
+// renamed into place, so a failed build never leaves a half-written file that looks new.
+void buildClip(const Tools& tools, const ClipJob& job);
+
+} // namespace hc::audio

@@ -1,0 +1,25 @@
+#pragma once
+
+// The words of one narrator clip: what the bee says and what the memo beside it shows.
+
+#include <string>
+#include <string_view>
+
+namespace hc::audio {
+
+// Width of a memo line. The memo beside the bee is about 25 characters wide.
+inline constexpr std::size_t kMemoWidth = 25;
+
+// The clip's words as a speech synthesiser gets them: one line, single spaces, paragraphs
+// run together. Throws std::runtime_error when the text holds no words.
+std::string speechText(std::string_view source);
+
+// The clip's words as the memo shows them: paragraphs (separated by an empty line in the
+// source) filled greedily into lines of at most `width` characters, an empty line between
+// paragraphs, every line ended by CR LF. A word longer than the width stands alone on its
+// line. The result is 8-bit text: UTF-8 source characters up to U+00FF become their
+// Windows-1252 (Latin-1) byte; anything else, a control character or malformed UTF-8 throws
+// std::runtime_error naming the offending character, because the memo could not show it.
+std::string memoText(std::string_view source, std::size_t width = kMemoWidth);
+
+} // namespace hc::audio
