@@ -1,0 +1,83 @@
+#include "datafiles/file_lock.h"
+
+#include "datafiles/file_ops.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <chrono>
+#include <fcntl.h>
+#include <thread>
+#include <unistd.h>
+
+namespace hc {
+
+namespace {
+
+// Open-file-description locks belong to the open file, not to the process: they exclude every
+// other opener, threads of this process included, and closing some other descriptor of the same
+// file cannot drop them. Network file systems carry them to the server's lock service like
+// classic record locks.
+bool tryLock(int fd, FileLock::Mode mode, bool& busy) {
+    struct flock request = {};
+    request.l_type = mode == FileLock::Mode::Exclusive ? F_WRLCK : F_RDLCK;
+    request.l_whence = SEEK_SET;
+    request.l_start = 0;
+    request.l_len = 0; // the whole file, however long
+    if (::fcntl(fd, F_OFD_SETLK, &request) == 0) {
+        return true;
+    }
+    busy = errno == EAGAIN || errno == EACCES || errno == EINTR;
+    return false;
+}
+
+} // namespace
+
+FileLock::~FileLock() {
+    release();
+}
+
+FileLock::FileLock(FileLock&& other) noexcept : m_fd(other.m_fd) {
+    other.m_fd = -1;
+}
+
+FileLock& FileLock::operator=(FileLock&& other) noexcept {
+    if (this != &other) {
+        release();
+        m_fd = other.m_fd;
+        other.m_fd = -1;
+    }
+    return *this;
+}
+
+void FileLock::release() {
+    if (m_fd >= 0) {
+        ::close(m_fd); // drops the lock
+        m_fd = -1;
+    }
+}
+
+FileLock FileLock::acquire(const std::string& dataPath, Mode mode, int timeoutMs) {
+    const std::string lockPath = sideFilePath(dataPath, ".lck");
+    const int fd = ::open(lockPath.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0666);
+    if (fd < 0) {
+        return FileLock();
+    }
+    // Poll rather than block, so that a holder that hangs (a stalled network share) turns into
+    // a failed operation with a message instead of a frozen program.
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
+    auto pause = std::chrono::milliseconds(1);
+    for (;;) {
+        bool busy = false;
+        if (tryLock(fd, mode, busy)) {
+            return FileLock(fd);
+        }
+        if (!busy || std::chrono::steady_clock::now() >= deadline) {
+            ::close(fd);
+            return FileLock();
+        }
+        std::this_thread::sleep_for(pause);
+        pause = std::min(pause * 2, std::chrono::milliseconds(16));
+    }
+}
+
+} // namespace hc

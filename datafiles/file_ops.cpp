@@ -1,0 +1,145 @@
+#include "datafiles/file_ops.h"
+
+#include <cerrno>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace hc {
+
+std::FILE* FileOps::open(const std::string& path, const char* mode) {
+    return std::fopen(path.c_str(), mode);
+}
+
+std::FILE* FileOps::create(const std::string& path) {
+    // "x": fail when the file exists, so a name is never shared with another writer.
+    return std::fopen(path.c_str(), "wbx");
+}
+
+std::size_t FileOps::read(void* data, std::size_t size, std::FILE* file) {
+    return std::fread(data, 1, size, file);
+}
+
+bool FileOps::write(const void* data, std::size_t size, std::FILE* file) {
+    return std::fwrite(data, 1, size, file) == size;
+}
+
+bool FileOps::sync(std::FILE* file) {
+    if (std::fflush(file) != 0) {
+        return false;
+    }
+    return ::fsync(::fileno(file)) == 0;
+}
+
+bool FileOps::close(std::FILE* file) {
+    return std::fclose(file) == 0;
+}
+
+bool FileOps::rename(const std::string& from, const std::string& to) {
+    return std::rename(from.c_str(), to.c_str()) == 0;
+}
+
+bool FileOps::remove(const std::string& path) {
+    return std::remove(path.c_str()) == 0;
+}
+
+bool FileOps::exists(const std::string& path) {
+    struct stat info;
+    return ::stat(path.c_str(), &info) == 0;
+}
+
+FileOps& FileOps::system() {
+    static FileOps ops;
+    return ops;
+}
+
+ReadStatus readWholeFile(FileOps& ops, const std::string& path, const char* mode,
+                         std::string& bytes) {
+    bytes.clear();
+    ScopedFile file(ops, ops.open(path, mode));
+    if (!file) {
+        return ReadStatus::CantOpen;
+    }
+    char piece[65536];
+    for (;;) {
+        const std::size_t got = ops.read(piece, sizeof piece, file.get());
+        bytes.append(piece, got);
+        if (got < sizeof piece) {
+            break;
+        }
+    }
+    if (std::ferror(file.get()) != 0) {
+        return ReadStatus::CantRead;
+    }
+    return ReadStatus::Ok;
+}
+
+void FileOps::copyPermissions(const std::string& from, std::FILE* to) {
+    // A file on a share that the school made readable to everyone stays so.
+    struct stat info;
+    if (::stat(from.c_str(), &info) == 0) {
+        ::fchmod(::fileno(to), info.st_mode & 07777);
+    }
+}
+
+void FileOps::syncDirectory(const std::string& path) {
+    // Some file systems refuse fsync on a folder; the rename has happened all the same.
+    const std::size_t slash = path.find_last_of('/');
+    const std::string folder =
+        slash == std::string::npos ? std::string(".") : path.substr(0, slash + 1);
+    const int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd >= 0) {
+        ::fsync(fd);
+        ::close(fd);
+    }
+}
+
+ReplaceStatus replaceFile(FileOps& ops, const std::string& path, std::string_view bytes,
+                          const std::string& tempPath) {
+    // A temporary file left by a writer that crashed is stale: only the caller may use this
+    // name now.
+    ops.remove(tempPath);
+    std::FILE* file = ops.create(tempPath);
+    if (file == nullptr) {
+        return ReplaceStatus::CantCreate;
+    }
+    ops.copyPermissions(path, file);
+    const bool written = ops.write(bytes.data(), bytes.size(), file) && ops.sync(file);
+    const bool closed = ops.close(file);
+    if (!written || !closed || !ops.rename(tempPath, path)) {
+        ops.remove(tempPath);
+        return ReplaceStatus::CantWrite;
+    }
+    ops.syncDirectory(path);
+    return ReplaceStatus::Ok;
+}
+
+std::string sideFilePath(const std::string& path, std::string_view suffix) {
+    const std::size_t slash = path.find_last_of('/');
+    const std::size_t nameStart = slash == std::string::npos ? 0 : slash + 1;
+    std::string result = path.substr(0, nameStart);
+    result += '~';
+    result.append(path, nameStart);
+    result += suffix;
+    return result;
+}
+
+std::string uniqueSideFilePath(const std::string& path) {
+    char host[256] = {};
+    if (::gethostname(host, sizeof host - 1) != 0) {
+        host[0] = '\0';
+    }
+    std::string suffix = ".";
+    for (const char* c = host; *c != '\0'; ++c) {
+        // Keep the host name to characters that are safe in any file name.
+        const bool safe = (*c >= 'a' && *c <= 'z') || (*c >= 'A' && *c <= 'Z') ||
+                          (*c >= '0' && *c <= '9') || *c == '-';
+        suffix += safe ? *c : '_';
+    }
+    suffix += '.';
+    suffix += std::to_string(::getpid());
+    suffix += ".new";
+    return sideFilePath(path, suffix);
+}
+
+} // namespace hc

@@ -1,0 +1,92 @@
+#pragma once
+
+// The file-system operations the data files need, behind one interface so that tests can make
+// any single step fail, and the atomic replacement of a whole file built on them.
+
+#include <cstdio>
+#include <string>
+#include <string_view>
+
+namespace hc {
+
+// Thin layer over the C runtime's buffered files and the file system. Every call that can fail
+// reports it; errno is left as the failing call set it. Paths are native paths.
+class FileOps {
+public:
+    virtual ~FileOps() = default;
+
+    virtual std::FILE* open(const std::string& path, const char* mode);
+    // Creates a new file that did not exist before (fails if it does) for binary writing.
+    virtual std::FILE* create(const std::string& path);
+    // Returns the number of bytes read; fewer than asked at the end of the file or on error.
+    virtual std::size_t read(void* data, std::size_t size, std::FILE* file);
+    // Returns false unless every byte was handed to the file.
+    virtual bool write(const void* data, std::size_t size, std::FILE* file);
+    // Pushes buffered bytes to the file and the file to the storage (fflush, then fsync).
+    virtual bool sync(std::FILE* file);
+    // Closes the file in every case; false when buffered bytes could not be written.
+    virtual bool close(std::FILE* file);
+    // Replaces `to` by `from` in one step (readers see the old file or the new one).
+    virtual bool rename(const std::string& from, const std::string& to);
+    virtual bool remove(const std::string& path);
+    virtual bool exists(const std::string& path);
+    // Gives a new file the permission bits of the file it will replace (best effort).
+    virtual void copyPermissions(const std::string& from, std::FILE* to);
+    // Makes a rename in the folder of `path` durable (best effort).
+    virtual void syncDirectory(const std::string& path);
+
+    // The real file system, shared by everything that is not a test.
+    static FileOps& system();
+};
+
+// Closes a file through its FileOps when it goes out of scope.
+class ScopedFile {
+public:
+    ScopedFile(FileOps& ops, std::FILE* file) : m_ops(ops), m_file(file) {}
+    ~ScopedFile() {
+        if (m_file != nullptr) {
+            m_ops.close(m_file);
+        }
+    }
+    ScopedFile(const ScopedFile&) = delete;
+    ScopedFile& operator=(const ScopedFile&) = delete;
+
+    std::FILE* get() const { return m_file; }
+    explicit operator bool() const { return m_file != nullptr; }
+    // Closes now; false when buffered bytes could not be written.
+    bool close() {
+        std::FILE* file = m_file;
+        m_file = nullptr;
+        return file == nullptr || m_ops.close(file);
+    }
+
+private:
+    FileOps& m_ops;
+    std::FILE* m_file;
+};
+
+enum class ReadStatus { Ok, CantOpen, CantRead };
+
+// Reads a whole file, opened with `mode` ("rb", or "r+b" to insist that it is writable).
+// CantOpen leaves errno from the failed open.
+ReadStatus readWholeFile(FileOps& ops, const std::string& path, const char* mode,
+                         std::string& bytes);
+
+enum class ReplaceStatus { Ok, CantCreate, CantWrite };
+
+// Replaces the file at `path` by `bytes`: writes them to `tempPath` beside it, flushes that file
+// to the storage and renames it over `path`. Readers see the old file or the new one, never a
+// mix; on any failure the temporary file is removed and `path` is left exactly as it was.
+// `tempPath` must be in the same directory as `path` and must not be used by anyone else at the
+// time (a name unique to this writer, or one only the holder of the file's lock writes).
+ReplaceStatus replaceFile(FileOps& ops, const std::string& path, std::string_view bytes,
+                          const std::string& tempPath);
+
+// Names of the files kept beside a data file while it is changed: "~" + its name + suffix in the
+// same directory. The leading "~" keeps them clear of the student program's start-up sweep of
+// "qrv*.???" files, whatever the data file is called.
+std::string sideFilePath(const std::string& path, std::string_view suffix);
+// A temporary name beside `path` that no other process uses: host name and process id.
+std::string uniqueSideFilePath(const std::string& path);
+
+} // namespace hc

@@ -1,0 +1,185 @@
+#include "datafiles/settings.h"
+
+#include "archive/file_checksum.h"
+#include "datafiles/file_ops.h"
+
+#include <algorithm>
+#include <cstring>
+#include <filesystem>
+#include <span>
+#include <unistd.h>
+
+const char* const OptionsFileMessages[6] = {
+    "OptionsFile Ok",
+    "OptionsFile Error: Can't create file (disk full?)",
+    "OptionsFile Error: Can't open file",
+    "OptionsFile Error: Can't read file",
+    "OptionsFile Error: Can't write to file (disk full?)",
+    "OptionsFile Error: Corrupted file",
+};
+
+const char* OptionsFileMessage(int result) {
+    if (result < 0 || result > OptionsFileCorrupted) {
+        return OptionsFileMessages[OptionsFileCorrupted];
+    }
+    return OptionsFileMessages[result];
+}
+
+SettingsRecord Settings = {};
+
+namespace hc {
+
+namespace {
+
+constexpr std::size_t kChecksumStart = offsetof(SettingsRecord, Password);
+
+// Copies text into a fixed field, cut so that the terminating zero always fits; the rest of the
+// field is zero.
+template <std::size_t N> void setField(char (&field)[N], std::string_view text) {
+    std::memset(field, 0, N);
+    std::memcpy(field, text.data(), std::min(text.size(), N - 1));
+}
+
+std::string& startDirectoryStorage() {
+    static std::string directory;
+    return directory;
+}
+
+// Makes the start directory current again, so "OPTIONS.DAT" is the one there.
+void returnToStartDirectory() {
+    const std::string& directory = startDirectoryStorage();
+    if (!directory.empty()) {
+        // A start directory that has gone leaves the current one in place; the open that
+        // follows then reports what it finds.
+        [[maybe_unused]] const int ignored = ::chdir(directory.c_str());
+    }
+}
+
+} // namespace
+
+SettingsRecord defaultSettings() {
+    SettingsRecord settings;
+    std::memset(&settings, 0, sizeof settings);
+    setField(settings.Signature, kOptionsSignature);
+    setField(settings.HDfile, "USERS.ERF");
+    setField(settings.FloppyFile, "A:\\USERS.ERF");
+    setField(settings.WordFile, "WORDLIST.TXT");
+    settings.WordDelay = 2.0f;
+    settings.ImproveMode = 0;
+    settings.GetPercent = 90;
+    settings.ImprovePercent = 25;
+    settings.SpellWeight = 1.0f;
+    settings.PhonoWeight = 1.0f;
+    return settings;
+}
+
+void setPassword(SettingsRecord& settings, std::string_view password) {
+    // A text with a zero byte ends there, as the field could not store what follows.
+    password = password.substr(0, std::min(password.find('\0'), kPasswordMaxLength));
+    setField(settings.Password, password);
+    for (std::size_t i = 0; i < password.size(); ++i) {
+        settings.Password[i] = static_cast<char>(settings.Password[i] | 0x80);
+    }
+}
+
+std::string password(const SettingsRecord& settings) {
+    const char* field = settings.Password;
+    const std::size_t length = strnlen(field, sizeof settings.Password);
+    std::string text(field, length);
+    for (char& c : text) {
+        c = static_cast<char>(c & 0x7F);
+    }
+    return text;
+}
+
+std::string settingsFileBytes(const SettingsRecord& settings) {
+    std::string bytes(reinterpret_cast<const char*>(&settings), sizeof settings);
+    const auto tail = std::span(reinterpret_cast<const unsigned char*>(bytes.data()), bytes.size())
+                          .subspan(kChecksumStart);
+    const std::uint32_t checksum = crc32Bytes(tail);
+    std::memcpy(bytes.data() + offsetof(SettingsRecord, Checksum), &checksum, sizeof checksum);
+    return bytes;
+}
+
+OptionsFileResult parseSettings(std::string_view fileBytes, SettingsRecord& settings) {
+    const std::size_t got = std::min(fileBytes.size(), sizeof settings);
+    std::memcpy(&settings, fileBytes.data(), got);
+    if (got < sizeof settings) {
+        return OptionsFileCantRead;
+    }
+    // The signature must be the text and its zero byte; what follows the zero is not compared.
+    if (std::memcmp(settings.Signature, kOptionsSignature.data(), kOptionsSignature.size()) != 0 ||
+        settings.Signature[kOptionsSignature.size()] != '\0') {
+        return OptionsFileCorrupted;
+    }
+    // The checksum covers everything from offset 260 to the end of the file, so bytes appended
+    // after the record make it fail.
+    const auto tail =
+        std::span(reinterpret_cast<const unsigned char*>(fileBytes.data()), fileBytes.size())
+            .subspan(kChecksumStart);
+    if (crc32Bytes(tail) != settings.Checksum) {
+        return OptionsFileCorrupted;
+    }
+    return OptionsFileOk;
+}
+
+OptionsFileResult OptionsFile::load(const std::string& path, SettingsRecord& settings) {
+    std::string bytes;
+    switch (readWholeFile(m_ops, path, "rb", bytes)) {
+    case ReadStatus::CantOpen:
+        settings = defaultSettings();
+        return OptionsFileOk;
+    case ReadStatus::CantRead:
+        parseSettings(bytes, settings);
+        return OptionsFileCantRead;
+    case ReadStatus::Ok:
+        break;
+    }
+    return parseSettings(bytes, settings);
+}
+
+OptionsFileResult OptionsFile::save(const std::string& path, const SettingsRecord& settings) {
+    switch (replaceFile(m_ops, path, settingsFileBytes(settings), uniqueSideFilePath(path))) {
+    case ReplaceStatus::Ok:
+        return OptionsFileOk;
+    case ReplaceStatus::CantCreate:
+        return OptionsFileCantOpen;
+    case ReplaceStatus::CantWrite:
+        return OptionsFileCantWrite;
+    }
+    return OptionsFileCantWrite;
+}
+
+void setStartDirectory() {
+    std::error_code error;
+    const std::filesystem::path current = std::filesystem::current_path(error);
+    startDirectoryStorage() = error ? std::string() : current.string();
+}
+
+void setStartDirectory(const std::string& directory) {
+    startDirectoryStorage() = directory;
+}
+
+const std::string& startDirectory() {
+    return startDirectoryStorage();
+}
+
+} // namespace hc
+
+OptionsFileResult OptionsFileLoad() {
+    hc::returnToStartDirectory();
+    return hc::OptionsFile(hc::FileOps::system()).load(std::string(hc::kOptionsFileName), Settings);
+}
+
+OptionsFileResult OptionsFileSave() {
+    hc::returnToStartDirectory();
+    return hc::OptionsFile(hc::FileOps::system()).save(std::string(hc::kOptionsFileName), Settings);
+}
+
+void SetPassword(std::string_view password) {
+    hc::setPassword(Settings, password);
+}
+
+std::string GetPassword() {
+    return hc::password(Settings);
+}

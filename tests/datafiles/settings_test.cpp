@@ -1,0 +1,156 @@
+#include "datafiles/settings.h"
+
+#include "file_bytes.h"
+#include "temp_dir.h"
+
+#include <cstring>
+#include <filesystem>
+#include <functional>
+#include <gtest/gtest.h>
+
+namespace hc::test {
+namespace {
+
+class SettingsTest : public TempDirTest {
+protected:
+    void SetUp() override {
+        TempDirTest::SetUp();
+        setStartDirectory(dir().string());
+        std::memset(&Settings, 0, sizeof Settings);
+    }
+    void TearDown() override {
+        setStartDirectory(std::string());
+        TempDirTest::TearDown();
+    }
+};
+
+TEST_F(SettingsTest, MissingFileGivesDefaultsAndCreatesNothing) {
+    ASSERT_EQ(OptionsFileLoad(), OptionsFileOk);
+    const std::string image(reinterpret_cast<const char*>(&Settings), sizeof Settings);
+    // The defaults are the saved default file without its checksum.
+    std::string expected = defaultOptionsBytes();
+    put(expected, 256, le32(0));
+    EXPECT_EQ(image, expected);
+    EXPECT_FALSE(std::filesystem::exists(path("OPTIONS.DAT")));
+}
+
+TEST_F(SettingsTest, SaveWritesTheLayoutByteForByteAndLoadsBack) {
+    Settings = defaultSettings();
+    ASSERT_EQ(OptionsFileSave(), OptionsFileOk);
+    EXPECT_EQ(readFile(path("OPTIONS.DAT")), defaultOptionsBytes());
+    // The saved checksum reaches only the file.
+    EXPECT_EQ(Settings.Checksum, 0u);
+
+    std::strcpy(Settings.WordFile, "lists\\week 3.txt");
+    Settings.WordDelay = 3.5f;
+    Settings.ImproveMode = 1;
+    Settings.GetPercent = 75;
+    Settings.SpellWeight = 2.0f;
+    SetPassword("Bee");
+    const SettingsRecord saved = Settings;
+    ASSERT_EQ(OptionsFileSave(), OptionsFileOk);
+
+    std::string expected = defaultOptionsBytes();
+    put(expected, 260, std::string("\xC2\xE5\xE5", 3));
+    put(expected, 822, field("lists\\week 3.txt", 256));
+    put(expected, 1080, f32(3.5f));
+    put(expected, 1084, std::string(1, '\1'));
+    put(expected, 1088, le32(75));
+    put(expected, 1096, f32(2.0f));
+    resealOptions(expected);
+    EXPECT_EQ(readFile(path("OPTIONS.DAT")), expected);
+
+    std::memset(&Settings, 0, sizeof Settings);
+    ASSERT_EQ(OptionsFileLoad(), OptionsFileOk);
+    EXPECT_EQ(GetPassword(), "Bee");
+    EXPECT_EQ(std::memcmp(&Settings.Password, &saved.Password, sizeof(SettingsRecord) - 260), 0);
+}
+
+TEST_F(SettingsTest, DamagedFilesGiveTheirCodes) {
+    struct Row {
+        const char* what;
+        std::function<void(std::string&)> damage;
+        OptionsFileResult expected;
+    };
+    const std::vector<Row> rows = {
+        {"untouched", [](std::string&) {}, OptionsFileOk},
+        {"byte of a path changed", [](std::string& b) { b[400] = 'x'; }, OptionsFileCorrupted},
+        {"last byte changed", [](std::string& b) { b[1103] ^= 1; }, OptionsFileCorrupted},
+        {"first checked byte changed", [](std::string& b) { b[260] ^= 1; }, OptionsFileCorrupted},
+        {"checksum changed", [](std::string& b) { b[256] ^= 1; }, OptionsFileCorrupted},
+        {"byte appended", [](std::string& b) { b += '\0'; }, OptionsFileCorrupted},
+        // Resealed: the checksum matches, so only the signature can fail.
+        {"byte appended, checksum updated",
+         [](std::string& b) {
+             b += "x";
+             resealOptions(b);
+         },
+         OptionsFileOk},
+        {"signature letter changed", [](std::string& b) { b[0] = 'q'; }, OptionsFileCorrupted},
+        {"signature longer", [](std::string& b) { b[36] = 's'; }, OptionsFileCorrupted},
+        {"byte after the signature's zero changed", [](std::string& b) { b[100] = 'x'; },
+         OptionsFileOk},
+        {"one byte short", [](std::string& b) { b.pop_back(); }, OptionsFileCantRead},
+        {"empty", [](std::string& b) { b.clear(); }, OptionsFileCantRead},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.what);
+        std::string bytes = defaultOptionsBytes();
+        row.damage(bytes);
+        writeFile(path("OPTIONS.DAT"), bytes);
+        std::memset(&Settings, 0x55, sizeof Settings);
+        EXPECT_EQ(OptionsFileLoad(), row.expected);
+    }
+}
+
+TEST_F(SettingsTest, FailedLoadLeavesWhatWasRead) {
+    std::string bytes = defaultOptionsBytes();
+    bytes.resize(600); // signature, password, HDfile and part of FloppyFile
+    writeFile(path("OPTIONS.DAT"), bytes);
+    std::memset(&Settings, 0x55, sizeof Settings);
+    ASSERT_EQ(OptionsFileLoad(), OptionsFileCantRead);
+    EXPECT_STREQ(Settings.HDfile, "USERS.ERF");
+    EXPECT_EQ(static_cast<unsigned char>(Settings.WordFile[0]), 0x55);
+}
+
+TEST_F(SettingsTest, LoadAndSaveUseTheStartDirectory) {
+    std::filesystem::create_directory("elsewhere");
+    std::filesystem::current_path("elsewhere");
+    Settings = defaultSettings();
+    ASSERT_EQ(OptionsFileSave(), OptionsFileOk);
+    EXPECT_TRUE(std::filesystem::exists(path("OPTIONS.DAT")));
+    EXPECT_FALSE(std::filesystem::exists(path("elsewhere/OPTIONS.DAT")));
+    EXPECT_EQ(std::filesystem::current_path(), dir());
+
+    std::filesystem::current_path("elsewhere");
+    Settings.GetPercent = 1;
+    ASSERT_EQ(OptionsFileLoad(), OptionsFileOk);
+    EXPECT_EQ(Settings.GetPercent, 90);
+}
+
+TEST_F(SettingsTest, PasswordCoding) {
+    Settings = defaultSettings();
+    SetPassword("");
+    EXPECT_EQ(std::string(Settings.Password, 50), std::string(50, '\0'));
+    EXPECT_EQ(GetPassword(), "");
+
+    SetPassword("ab");
+    EXPECT_EQ(std::string(Settings.Password, 3), std::string("\xE1\xE2\0", 3));
+    EXPECT_EQ(GetPassword(), "ab");
+
+    // Longer than the field: cut after 49 characters, the zero byte still in place.
+    SetPassword(std::string(49, 'x') + "yz");
+    EXPECT_EQ(GetPassword(), std::string(49, 'x'));
+    EXPECT_EQ(Settings.Password[49], '\0');
+
+    // A character beyond 7-bit ASCII loses its top bit, so it no longer matches.
+    SetPassword("\xE9t\xE9");
+    EXPECT_EQ(GetPassword(), "iti");
+
+    // A field filled to the last byte (a damaged file) reads as 50 characters, no further.
+    std::memset(Settings.Password, 'A' | 0x80, sizeof Settings.Password);
+    EXPECT_EQ(GetPassword(), std::string(50, 'A'));
+}
+
+} // namespace
+} // namespace hc::test
