@@ -1,0 +1,202 @@
+#include "datafiles/file_ops.h"
+#include "datafiles/settings.h"
+#include "datafiles/user_file.h"
+#include "file_bytes.h"
+#include "temp_dir.h"
+
+#include <algorithm>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+
+namespace hc::test {
+namespace {
+
+struct ToolRun {
+    int status = -1;
+    std::string out;
+    std::string err;
+};
+
+class HcadminTest : public TempDirTest {
+protected:
+    // Runs a shell command line in the test folder, with $H standing for hcadmin.
+    ToolRun shell(const std::string& commandLine) {
+        const char* tools = std::getenv("HC_TOOL_DIR");
+        EXPECT_NE(tools, nullptr);
+        const std::string command = "H='" + std::string(tools ? tools : "") + "/hcadmin'; " +
+                                    commandLine + " >out.txt 2>err.txt";
+        const int raw = std::system(command.c_str());
+        ToolRun run;
+        run.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
+        run.out = readFile(path("out.txt"));
+        run.err = readFile(path("err.txt"));
+        return run;
+    }
+    ToolRun hcadmin(const std::string& arguments) { return shell("\"$H\" " + arguments); }
+};
+
+TEST_F(HcadminTest, ListsAFileBuiltFromTheLayout) {
+    RecordSpec ann{"Ann", 40.0f, 3};
+    ann.spell[9] = 81;
+    ann.spellAverage = 80.0f;
+    RecordSpec zoe{"Zo\xEB", 66.666664f, 12};
+    zoe.phonoAverage = 33.336f;
+    writeFile(path("U.ERF"), userFileBytes({recordBytes(ann), recordBytes(zoe)}));
+    const ToolRun run = hcadmin("users list U.ERF");
+    EXPECT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(run.out, "Ann\t40.00\t3\t80.00\t0.00\n"
+                       "Zo\xC3\xAB\t66.67\t12\t0.00\t33.34\n");
+    EXPECT_EQ(run.err, "");
+}
+
+TEST_F(HcadminTest, MissingFileListsNothingButADamagedOneFails) {
+    ToolRun run = hcadmin("users list NONE.ERF");
+    EXPECT_EQ(run.status, 0);
+    EXPECT_EQ(run.out, "");
+
+    std::string bytes = userFileBytes({recordBytes("Ann")});
+    bytes[300] ^= 1;
+    writeFile(path("U.ERF"), bytes);
+    run = hcadmin("users list U.ERF");
+    EXPECT_EQ(run.status, 1);
+    EXPECT_EQ(run.out, "");
+    EXPECT_EQ(run.err, "UserFile Error: Corrupted ERF\n");
+}
+
+TEST_F(HcadminTest, AddSkipsNamesAlreadyThereAndWritesWhatTheProgramsRead) {
+    ToolRun run = hcadmin("users add U.ERF Ann 'Zo\xC3\xAB' ann Bob");
+    EXPECT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(run.out, "added: Ann\n"
+                       "added: Zo\xC3\xAB\n"
+                       "skipped: ann (already in the file)\n"
+                       "added: Bob\n");
+    EXPECT_EQ(readFile(path("U.ERF")),
+              userFileBytes({recordBytes("Ann"), recordBytes("Zo\xEB"), recordBytes("Bob")}));
+
+    // A name the file cannot store is refused; the others still go in.
+    run = hcadmin("users add U.ERF '\xCE\xB1\xCE\xB2' Cy");
+    EXPECT_EQ(run.status, 1);
+    EXPECT_EQ(run.out, "added: Cy\n");
+    EXPECT_NE(run.err.find("\xCE\xB1\xCE\xB2"), std::string::npos);
+}
+
+TEST_F(HcadminTest, ImportsARosterWithASummary) {
+    writeFile(path("roster.txt"), "\xEF\xBB\xBF  Ann  \r\n\r\nBob\n\tZo\xC3\xAB\nANN\n");
+    ToolRun run = hcadmin("users import U.ERF roster.txt");
+    EXPECT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(run.out, "added: Ann\n"
+                       "added: Bob\n"
+                       "added: Zo\xC3\xAB\n"
+                       "skipped: ANN (already in the file)\n"
+                       "imported: 3 added, 1 skipped\n");
+    // A roster saved by an older tool in Windows-1252.
+    writeFile(path("old.txt"), "J\xFCrgen\r\n");
+    run = hcadmin("users import U.ERF old.txt");
+    EXPECT_EQ(run.out, "added: J\xC3\xBCrgen\nimported: 1 added, 0 skipped\n");
+    run = hcadmin("users import U.ERF missing.txt");
+    EXPECT_EQ(run.status, 1);
+}
+
+TEST_F(HcadminTest, RecordsWithTheWeightsOfOptionsDatAndShowsEveryField) {
+    SettingsRecord settings = defaultSettings();
+    settings.SpellWeight = 3.0f;
+    settings.PhonoWeight = 1.0f;
+    writeFile(path("OPTIONS.DAT"), settingsFileBytes(settings));
+    writeFile(path("U.ERF"), userFileBytes({recordBytes("Ann")}));
+
+    ToolRun run = hcadmin("users record U.ERF ann spelling 80");
+    EXPECT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(run.out, "Ann\t60.00\t0\t80.00\t0.00\n");
+    run = hcadmin("users record U.ERF ANN phonogram 0");
+    EXPECT_EQ(run.out, "Ann\t60.00\t0\t80.00\t0.00\n");
+
+    run = hcadmin("users show U.ERF ANN");
+    EXPECT_EQ(run.status, 0) << run.err;
+    std::string expected = "Name: Ann\nScore: 60.00\nProgramRuns: 0\n";
+    for (int i = 0; i < 10; ++i) {
+        expected += "SpellScores[" + std::to_string(i) + "]: " + (i == 9 ? "81" : "0") + "\n";
+    }
+    expected += "SpellAverage: 80.00\n";
+    for (int i = 0; i < 10; ++i) {
+        expected += "PhonoScores[" + std::to_string(i) + "]: " + (i == 9 ? "1" : "0") + "\n";
+    }
+    expected += "PhonoAverage: 0.00\n";
+    EXPECT_EQ(run.out, expected);
+
+    for (const char* bad : {"users record U.ERF Ann spelling 101", "users record U.ERF Ann art 5",
+                            "users record U.ERF Ann spelling 5x", "users frobnicate U.ERF"}) {
+        SCOPED_TRACE(bad);
+        EXPECT_EQ(hcadmin(bad).status, 2);
+    }
+    run = hcadmin("users record U.ERF Zed spelling 5");
+    EXPECT_EQ(run.status, 1);
+    EXPECT_EQ(run.err, "UserFile Error: Can't find user in ERF\n");
+
+    writeFile(path("OPTIONS.DAT"), "short");
+    run = hcadmin("users record U.ERF Ann spelling 5");
+    EXPECT_EQ(run.status, 1);
+    EXPECT_EQ(run.err, "OptionsFile Error: Can't read file\n");
+}
+
+TEST_F(HcadminTest, Deletes) {
+    writeFile(path("U.ERF"), userFileBytes({recordBytes("Ann"), recordBytes("Bob")}));
+    ToolRun run = hcadmin("users delete U.ERF bob");
+    EXPECT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(run.out, "deleted: bob\n");
+    EXPECT_EQ(readFile(path("U.ERF")), userFileBytes({recordBytes("Ann")}));
+    run = hcadmin("users delete U.ERF Bob");
+    EXPECT_EQ(run.status, 1);
+    EXPECT_EQ(run.err, "UserFile Error: Can't find user in ERF\n");
+}
+
+TEST_F(HcadminTest, ShowsTheOptions) {
+    ToolRun run = hcadmin("options show");
+    EXPECT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(run.out, "Password: empty\n"
+                       "HDfile: USERS.ERF\n"
+                       "FloppyFile: A:\\USERS.ERF\n"
+                       "WordFile: WORDLIST.TXT\n"
+                       "WordDelay: 2.00\n"
+                       "ImproveMode: 0\n"
+                       "GetPercent: 90\n"
+                       "ImprovePercent: 25\n"
+                       "SpellWeight: 1.00\n"
+                       "PhonoWeight: 1.00\n");
+    EXPECT_FALSE(std::filesystem::exists(path("OPTIONS.DAT")));
+
+    SettingsRecord settings = defaultSettings();
+    setPassword(settings, "secret");
+    std::strcpy(settings.HDfile, "\\\\server\\klasse\\Sch\xFCler.ERF");
+    settings.WordDelay = 2.5f;
+    writeFile(path("OPTIONS.DAT"), settingsFileBytes(settings));
+    run = hcadmin("options show");
+    EXPECT_EQ(run.out.substr(0, run.out.find("FloppyFile")),
+              "Password: set\nHDfile: \\\\server\\klasse\\Sch\xC3\xBCler.ERF\n");
+    EXPECT_NE(run.out.find("WordDelay: 2.50\n"), std::string::npos);
+
+    writeFile(path("OPTIONS.DAT"), settingsFileBytes(settings) + "x");
+    run = hcadmin("options show");
+    EXPECT_EQ(run.status, 1);
+    EXPECT_EQ(run.err, "OptionsFile Error: Corrupted file\n");
+}
+
+// Teachers' scripts and the programs may change one file at the same moment.
+TEST_F(HcadminTest, ResultsRecordedByProcessesAtOnceAreAllKept) {
+    writeFile(path("U.ERF"), userFileBytes({recordBytes("Ann")}));
+    const ToolRun run = shell("for i in 0 1 2 3; do "
+                              "(\"$H\" users record U.ERF Ann spelling $((i * 10)) && "
+                              " \"$H\" users record U.ERF Ann spelling $((i * 10 + 1))) & "
+                              "done; wait");
+    EXPECT_EQ(run.err, "");
+    UserRecord ann{};
+    ASSERT_EQ(UserFile(FileOps::system()).find(path("U.ERF"), "Ann", ann), UserFileOk);
+    std::vector<int> slots(ann.SpellScores, ann.SpellScores + 10);
+    std::sort(slots.begin(), slots.end());
+    EXPECT_EQ(slots, (std::vector<int>{0, 0, 1, 2, 11, 12, 21, 22, 31, 32}));
+}
+
+} // namespace
+} // namespace hc::test

@@ -1,0 +1,310 @@
+// hcadmin: the user file and OPTIONS.DAT from the command line, for teachers' and IT staff's
+// scripts. Every change goes through the same library calls as the two programs, under the
+// same locks, so it is safe while the programs run.
+//
+// Exit status: 0 success, 1 a failure (its message on stderr), 2 a command line it does not
+// understand (usage on stderr).
+
+#include "datafiles/file_ops.h"
+#include "datafiles/settings.h"
+#include "datafiles/text_codec.h"
+#include "datafiles/user_file.h"
+#include "datafiles/word_list.h"
+
+#include <charconv>
+#include <cstdio>
+#include <cstring>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace {
+
+constexpr const char* kUsage =
+    "usage:\n"
+    "  hcadmin users list FILE\n"
+    "      one line per user: Name, Score, ProgramRuns, SpellAverage, PhonoAverage (TAB between)\n"
+    "  hcadmin users show FILE NAME\n"
+    "      every field of one user, 'field: value' a line; a result slot holds percent + 1,\n"
+    "      0 marks an empty slot\n"
+    "  hcadmin users add FILE NAME...\n"
+    "      adds each name the file does not hold yet (letter case ignored)\n"
+    "  hcadmin users import FILE ROSTER\n"
+    "      adds the names of a class roster, one a line\n"
+    "  hcadmin users delete FILE NAME\n"
+    "  hcadmin users record FILE NAME spelling|phonogram PERCENT\n"
+    "      records a result as the activities do, weighted by OPTIONS.DAT here\n"
+    "  hcadmin options show\n"
+    "      OPTIONS.DAT of the current directory, or the defaults\n";
+
+constexpr int kFailure = 1;
+constexpr int kUsageError = 2;
+
+int usageError(const std::string& why) {
+    if (!why.empty()) {
+        std::fprintf(stderr, "hcadmin: %s\n", why.c_str());
+    }
+    std::fputs(kUsage, stderr);
+    return kUsageError;
+}
+
+int fail(const std::string& message) {
+    std::fprintf(stderr, "%s\n", message.c_str());
+    return kFailure;
+}
+
+std::string shown(std::string_view stored) {
+    return hc::cp1252ToUtf8(stored);
+}
+
+// A name from the command line (UTF-8) as the user file stores it. False, with a message on
+// stderr, when it holds characters the file cannot store.
+bool storedName(std::string_view argument, std::string& name) {
+    const hc::Cp1252Encoding encoded = hc::utf8ToCp1252(argument);
+    if (!encoded.ok()) {
+        std::fprintf(stderr,
+                     "hcadmin: the name \"%.*s\" has characters the user file cannot "
+                     "store: %s\n",
+                     static_cast<int>(argument.size()), argument.data(),
+                     encoded.unstorable.c_str());
+        return false;
+    }
+    name = encoded.bytes;
+    return true;
+}
+
+void printListLine(const UserRecord& record) {
+    std::printf("%s\t%.2f\t%d\t%.2f\t%.2f\n", shown(hc::recordName(record)).c_str(),
+                static_cast<double>(record.Score), record.ProgramRuns,
+                static_cast<double>(record.SpellAverage), static_cast<double>(record.PhonoAverage));
+}
+
+void printSlots(const char* field, const std::int32_t (&slots)[10]) {
+    for (int i = 0; i < 10; ++i) {
+        std::printf("%s[%d]: %d\n", field, i, slots[i]);
+    }
+}
+
+int usersList(const std::string& path) {
+    UserRecord record{};
+    const UserFileResult result =
+        hc::UserFile(hc::FileOps::system()).list(path, printListLine, record);
+    std::fflush(stdout);
+    if (result == UserFileCantOpen && !hc::FileOps::system().exists(path)) {
+        return 0; // no file yet: no users
+    }
+    return result == UserFileOk ? 0 : fail(UserFileMessage(result));
+}
+
+int usersShow(const std::string& path, std::string_view nameArgument) {
+    std::string name;
+    if (!storedName(nameArgument, name)) {
+        return kFailure;
+    }
+    UserRecord record{};
+    const UserFileResult result = hc::UserFile(hc::FileOps::system()).find(path, name, record);
+    if (result != UserFileOk) {
+        return fail(UserFileMessage(result));
+    }
+    std::printf("Name: %s\n", shown(hc::recordName(record)).c_str());
+    std::printf("Score: %.2f\n", static_cast<double>(record.Score));
+    std::printf("ProgramRuns: %d\n", record.ProgramRuns);
+    printSlots("SpellScores", record.SpellScores);
+    std::printf("SpellAverage: %.2f\n", static_cast<double>(record.SpellAverage));
+    printSlots("PhonoScores", record.PhonoScores);
+    std::printf("PhonoAverage: %.2f\n", static_cast<double>(record.PhonoAverage));
+    return 0;
+}
+
+struct AddCounts {
+    int added = 0;
+    int skipped = 0;
+    bool failed = false;
+};
+
+// Adds stored names one by one; stops at the first failure of the file itself.
+int addNames(const std::string& path, const std::vector<std::string>& names, AddCounts& counts) {
+    hc::UserFile users(hc::FileOps::system());
+    for (const std::string& name : names) {
+        const std::string kept = hc::recordName(hc::newUserRecord(name));
+        if (kept.empty()) {
+            std::printf("skipped: (empty name)\n");
+            ++counts.skipped;
+            continue;
+        }
+        bool added = false;
+        const UserFileResult result = users.addIfAbsent(path, name, added);
+        if (result != UserFileOk) {
+            std::fflush(stdout);
+            return fail(UserFileMessage(result));
+        }
+        if (added) {
+            std::printf("added: %s\n", shown(kept).c_str());
+            ++counts.added;
+        } else {
+            std::printf("skipped: %s (already in the file)\n", shown(kept).c_str());
+            ++counts.skipped;
+        }
+    }
+    return counts.failed ? kFailure : 0;
+}
+
+int usersAdd(const std::string& path, const std::vector<std::string_view>& arguments) {
+    AddCounts counts;
+    std::vector<std::string> names;
+    for (const std::string_view argument : arguments) {
+        std::string name;
+        if (storedName(argument, name)) {
+            names.push_back(name);
+        } else {
+            counts.failed = true;
+        }
+    }
+    return addNames(path, names, counts);
+}
+
+// A roster is UTF-8 (a byte order mark is allowed) or, when it is not valid UTF-8,
+// Windows-1252 as older tools write it.
+int usersImport(const std::string& path, const std::string& rosterPath) {
+    std::string bytes;
+    if (hc::readWholeFile(hc::FileOps::system(), rosterPath, "rb", bytes) != hc::ReadStatus::Ok) {
+        return fail("hcadmin: can't read the roster " + rosterPath);
+    }
+    const bool utf8 = hc::isValidUtf8(bytes);
+    if (utf8 && bytes.starts_with("\xEF\xBB\xBF")) {
+        bytes.erase(0, 3);
+    }
+    AddCounts counts;
+    std::vector<std::string> names;
+    // The word list's rules trim each line and drop empty ones.
+    const std::string trimmed = hc::formatWordList(hc::parseWordList(bytes));
+    for (const std::string& line : hc::parseWordList(trimmed)) {
+        std::string name = line;
+        if (utf8 && !storedName(line, name)) {
+            counts.failed = true;
+            continue;
+        }
+        names.push_back(name);
+    }
+    const int status = addNames(path, names, counts);
+    std::printf("imported: %d added, %d skipped\n", counts.added, counts.skipped);
+    return status;
+}
+
+int usersDelete(const std::string& path, std::string_view nameArgument) {
+    std::string name;
+    if (!storedName(nameArgument, name)) {
+        return kFailure;
+    }
+    const UserFileResult result = hc::UserFile(hc::FileOps::system()).remove(path, name);
+    if (result != UserFileOk) {
+        return fail(UserFileMessage(result));
+    }
+    std::printf("deleted: %s\n", shown(hc::recordName(hc::newUserRecord(name))).c_str());
+    return 0;
+}
+
+int usersRecord(const std::string& path, std::string_view nameArgument, std::string_view what,
+                std::string_view percentText) {
+    hc::Activity activity = hc::Activity::Spelling;
+    if (what == "phonogram") {
+        activity = hc::Activity::Phonogram;
+    } else if (what != "spelling") {
+        return usageError("the activity is spelling or phonogram");
+    }
+    int percent = -1;
+    const auto [end, error] =
+        std::from_chars(percentText.data(), percentText.data() + percentText.size(), percent);
+    if (error != std::errc() || end != percentText.data() + percentText.size() || percent < 0 ||
+        percent > 100) {
+        return usageError("PERCENT is a whole number from 0 to 100");
+    }
+    std::string name;
+    if (!storedName(nameArgument, name)) {
+        return kFailure;
+    }
+    const OptionsFileResult loaded = OptionsFileLoad();
+    if (loaded != OptionsFileOk) {
+        return fail(OptionsFileMessage(loaded));
+    }
+    UserRecord record{};
+    const UserFileResult result =
+        hc::UserFile(hc::FileOps::system())
+            .recordResult(path, name, activity, percent, Settings.SpellWeight, Settings.PhonoWeight,
+                          record);
+    if (result != UserFileOk) {
+        return fail(UserFileMessage(result));
+    }
+    printListLine(record);
+    return 0;
+}
+
+int optionsShow() {
+    const OptionsFileResult loaded = OptionsFileLoad();
+    if (loaded != OptionsFileOk) {
+        return fail(OptionsFileMessage(loaded));
+    }
+    auto text = [](const char* field, std::size_t size) {
+        return shown(std::string_view(field, strnlen(field, size)));
+    };
+    std::printf("Password: %s\n", GetPassword().empty() ? "empty" : "set");
+    std::printf("HDfile: %s\n", text(Settings.HDfile, sizeof Settings.HDfile).c_str());
+    std::printf("FloppyFile: %s\n", text(Settings.FloppyFile, sizeof Settings.FloppyFile).c_str());
+    std::printf("WordFile: %s\n", text(Settings.WordFile, sizeof Settings.WordFile).c_str());
+    std::printf("WordDelay: %.2f\n", static_cast<double>(Settings.WordDelay));
+    std::printf("ImproveMode: %d\n", Settings.ImproveMode);
+    std::printf("GetPercent: %d\n", Settings.GetPercent);
+    std::printf("ImprovePercent: %d\n", Settings.ImprovePercent);
+    std::printf("SpellWeight: %.2f\n", static_cast<double>(Settings.SpellWeight));
+    std::printf("PhonoWeight: %.2f\n", static_cast<double>(Settings.PhonoWeight));
+    return 0;
+}
+
+int run(const std::vector<std::string_view>& args) {
+    if (args.empty()) {
+        return usageError("");
+    }
+    if (args.size() == 1 && (args[0] == "--help" || args[0] == "-h" || args[0] == "help")) {
+        std::fputs(kUsage, stdout);
+        return 0;
+    }
+    if (args[0] == "options") {
+        if (args.size() == 2 && args[1] == "show") {
+            return optionsShow();
+        }
+        return usageError("unknown options command");
+    }
+    if (args[0] != "users" || args.size() < 3) {
+        return usageError("unknown command");
+    }
+    const std::string_view command = args[1];
+    const std::string path(args[2]);
+    const std::size_t rest = args.size() - 3;
+    if (command == "list" && rest == 0) {
+        return usersList(path);
+    }
+    if (command == "show" && rest == 1) {
+        return usersShow(path, args[3]);
+    }
+    if (command == "add" && rest >= 1) {
+        return usersAdd(path, {args.begin() + 3, args.end()});
+    }
+    if (command == "import" && rest == 1) {
+        return usersImport(path, std::string(args[3]));
+    }
+    if (command == "delete" && rest == 1) {
+        return usersDelete(path, args[3]);
+    }
+    if (command == "record" && rest == 3) {
+        return usersRecord(path, args[3], args[4], args[5]);
+    }
+    return usageError("unknown users command or wrong number of arguments");
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    // OPTIONS.DAT is the one in the directory hcadmin is started from.
+    hc::setStartDirectory();
+    return run(std::vector<std::string_view>(argv + 1, argv + argc));
+}
