@@ -1,0 +1,75 @@
+#pragma once
+
+#include <QTimer>
+
+#include <atomic>
+#include <chrono>
+#include <cstdint>
+#include <functional>
+#include <optional>
+
+namespace hc::media {
+
+using Duration = std::chrono::nanoseconds;
+
+// The time base of media playback. Every frame change and every end of a play is decided by
+// comparing now() with the start of the play, so a test that substitutes ManualClock sees
+// exactly the frames and notifications that real time would bring, without sleeping.
+//
+// A clock serves one MediaSystem: the system installs its wake handler and asks for one
+// wake-up at a time.
+class Clock {
+public:
+    virtual ~Clock() = default;
+
+    // Time since a fixed origin; never goes backwards. Safe to call from any thread.
+    virtual Duration now() const = 0;
+    // Asks for the wake handler to run on the user-interface thread once now() has reached
+    // `deadline`. A new request replaces the previous one. Never runs the handler inside this
+    // call.
+    virtual void wakeAt(Duration deadline) = 0;
+    virtual void cancelWake() = 0;
+
+    void setWakeHandler(std::function<void()> handler) { m_wake = std::move(handler); }
+
+protected:
+    void runWakeHandler() {
+        if (m_wake) {
+            m_wake();
+        }
+    }
+
+private:
+    std::function<void()> m_wake;
+};
+
+// Real time: std::chrono::steady_clock, with wake-ups from a precise Qt timer (so they arrive
+// through the event loop of the thread that created the clock).
+class SteadyClock final : public Clock {
+public:
+    SteadyClock();
+    Duration now() const override;
+    void wakeAt(Duration deadline) override;
+    void cancelWake() override;
+
+private:
+    QTimer m_timer;
+};
+
+// A clock that only moves when a test steps it. advance() runs a wake-up that falls due
+// directly (display updates are then scheduled and notifications posted), so a test steps
+// time, processes pending events and observes the result.
+class ManualClock final : public Clock {
+public:
+    Duration now() const override { return Duration(m_now.load()); }
+    void wakeAt(Duration deadline) override { m_deadline = deadline; }
+    void cancelWake() override { m_deadline.reset(); }
+
+    void advance(Duration step);
+
+private:
+    std::atomic<std::int64_t> m_now{0};
+    std::optional<Duration> m_deadline;
+};
+
+} // namespace hc::media
