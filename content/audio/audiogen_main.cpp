@@ -79,16 +79,21 @@ Tools toolsFrom(const Arguments& args) {
 }
 
 // Outputs may go into folders that a clean build has not made yet.
+void makeParent(const std::filesystem::path& file) {
+    if (file.has_parent_path()) {
+        std::filesystem::create_directories(file.parent_path());
+    }
+}
+
 void makeParents(const Arguments& args, std::initializer_list<const char*> names) {
     for (const char* name : names) {
         const auto found = args.options.find(name);
         if (found != args.options.end()) {
-            std::filesystem::create_directories(std::filesystem::path(found->second).parent_path());
+            makeParent(found->second);
         }
     }
-    if (args.positional.size() > 1) {
-        std::filesystem::create_directories(
-            std::filesystem::path(args.positional.back()).parent_path());
+    if (!args.positional.empty()) {
+        makeParent(args.positional.back());
     }
 }
 
@@ -107,7 +112,6 @@ int run(const std::string& command, const Arguments& args) {
         buildPhonograms(tools, args.option("wav"), args.option("table"));
     } else if (command == "title") {
         const std::filesystem::path out = args.at(0);
-        std::filesystem::create_directories(out.parent_path());
         writeBytes(out.string() + ".part", titleMusic().smf());
         std::filesystem::rename(out.string() + ".part", out);
     } else if (command == "track") {

@@ -2,6 +2,7 @@
 
 #include <cstdio>
 #include <stdexcept>
+#include <utility>
 #include <vector>
 
 namespace hc::audio {
@@ -57,7 +58,27 @@ std::string codePointName(unsigned long cp) {
     return name;
 }
 
-// UTF-8 to 8-bit text (Latin-1 range only).
+// The characters Windows-1252 keeps in 0x80..0x9F. Word processors put the typographic
+// ones (curly quotes, dashes, the ellipsis) into text without asking.
+char windows1252Extra(unsigned long cp) {
+    static constexpr struct {
+        unsigned long cp;
+        unsigned char byte;
+    } kExtras[] = {{0x20AC, 0x80}, {0x201A, 0x82}, {0x0192, 0x83}, {0x201E, 0x84}, {0x2026, 0x85},
+                   {0x2020, 0x86}, {0x2021, 0x87}, {0x02C6, 0x88}, {0x2030, 0x89}, {0x0160, 0x8A},
+                   {0x2039, 0x8B}, {0x0152, 0x8C}, {0x017D, 0x8E}, {0x2018, 0x91}, {0x2019, 0x92},
+                   {0x201C, 0x93}, {0x201D, 0x94}, {0x2022, 0x95}, {0x2013, 0x96}, {0x2014, 0x97},
+                   {0x02DC, 0x98}, {0x2122, 0x99}, {0x0161, 0x9A}, {0x203A, 0x9B}, {0x0153, 0x9C},
+                   {0x017E, 0x9E}, {0x0178, 0x9F}};
+    for (const auto& extra : kExtras) {
+        if (extra.cp == cp) {
+            return static_cast<char>(extra.byte);
+        }
+    }
+    return 0;
+}
+
+// UTF-8 to 8-bit Windows-1252 text, the encoding of the program's text files.
 std::string toEightBit(std::string_view utf8) {
     std::string out;
     for (std::size_t i = 0; i < utf8.size();) {
@@ -93,10 +114,15 @@ std::string toEightBit(std::string_view utf8) {
                                      codePointName(cp));
         }
         if (cp > 0xFF) {
-            throw std::runtime_error("the memo cannot show the character " + codePointName(cp) +
-                                     " (only Latin-1 letters fit the 8-bit text)");
+            const char byte = windows1252Extra(cp);
+            if (byte == 0) {
+                throw std::runtime_error("the memo cannot show the character " + codePointName(cp) +
+                                         " (it has no place in Windows-1252 text)");
+            }
+            out.push_back(byte);
+        } else {
+            out.push_back(static_cast<char>(cp));
         }
-        out.push_back(static_cast<char>(cp));
         i += length;
     }
     return out;
@@ -105,9 +131,19 @@ std::string toEightBit(std::string_view utf8) {
 } // namespace
 
 std::string speechText(std::string_view source) {
+    // The synthesiser reads ASCII punctuation only; curly quotes and dashes from a word
+    // processor would be spelled out or dropped.
+    static constexpr std::pair<std::string_view, std::string_view> kPlain[] = {
+        {"\u2018", "'"},  {"\u2019", "'"},  {"\u201C", "\""}, {"\u201D", "\""},
+        {"\u2013", ", "}, {"\u2014", ", "}, {"\u2026", "..."}};
     std::string text;
     for (const auto& paragraph : paragraphs(source)) {
-        for (const std::string& word : paragraph) {
+        for (std::string word : paragraph) {
+            for (const auto& [fancy, plain] : kPlain) {
+                for (std::size_t at; (at = word.find(fancy)) != std::string::npos;) {
+                    word.replace(at, fancy.size(), plain);
+                }
+            }
             text += (text.empty() ? "" : " ") + word;
         }
     }

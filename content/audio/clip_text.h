@@ -17,9 +17,10 @@ std::string speechText(std::string_view source);
 // The clip's words as the memo shows them: paragraphs (separated by an empty line in the
 // source) filled greedily into lines of at most `width` characters, an empty line between
 // paragraphs, every line ended by CR LF. A word longer than the width stands alone on its
-// line. The result is 8-bit text: UTF-8 source characters up to U+00FF become their
-// Windows-1252 (Latin-1) byte; anything else, a control character or malformed UTF-8 throws
-// std::runtime_error naming the offending character, because the memo could not show it.
+// line. The result is 8-bit Windows-1252 text, like every text file of the program: the
+// UTF-8 source's accented letters, curly quotes and dashes become their Windows-1252 byte.
+// A character Windows-1252 lacks, a control character or malformed UTF-8 throws
+// std::runtime_error naming it, because the memo could not show it.
 std::string memoText(std::string_view source, std::size_t width = kMemoWidth);
 
 } // namespace hc::audio
