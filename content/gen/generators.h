@@ -1,0 +1,28 @@
+#pragma once
+
+// The generator's commands. Each writes its files into `outDir` and throws hc::Error with a
+// message when it cannot.
+
+#include <string>
+
+namespace hc::content {
+
+// The pictures stored with the screens (PNG) and pictures.qrc listing them.
+void writePictures(const std::string& outDir);
+// The four bee animations.
+void writeBeeMovies(const std::string& outDir);
+// The opening, title, loading, flash card, reward and phonogram-screen movies. `audioDir`
+// holds the sound tracks (jingle_logo.wav, reward_<n>.wav).
+void writeScreenMovies(const std::string& outDir, const std::string& audioDir);
+// The puzzles: 16 pieces and a movie each. `audioDir` may hold puzzle_done.wav.
+void writePuzzles(const std::string& outDir, const std::string& audioDir);
+
+// How many puzzles and reward movies the generators make (the manifest lists them).
+inline constexpr int kPuzzleCount = 8;
+inline constexpr int kRewardCount = 6;
+
+// Helpers shared by the commands.
+void saveImage(const class QImage& image, const std::string& path, const char* format);
+std::string joinPath(const std::string& dir, const std::string& name);
+
+} // namespace hc::content

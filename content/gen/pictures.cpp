@@ -1,0 +1,423 @@
+// The pictures stored with the screens, as PNGs for Qt's resource system.
+
+#include "content/gen/art.h"
+#include "content/gen/bee.h"
+#include "content/gen/generators.h"
+#include "content/gen/scenes.h"
+
+#include "archive/error.h"
+
+#include <QFile>
+#include <QLinearGradient>
+#include <QRadialGradient>
+
+#include <cmath>
+#include <fstream>
+#include <vector>
+
+namespace hc::content {
+
+namespace {
+
+QImage wallpaper() {
+    QImage image = newImage(1024, 768);
+    QPainter p(&image);
+    prepare(p);
+    const QRectF all(0, 0, image.width(), image.height());
+    QRadialGradient warm(all.center(), 700);
+    warm.setColorAt(0.0, QColor(0xFF, 0xD8, 0x6A));
+    warm.setColorAt(1.0, QColor(0xF0, 0xA0, 0x20));
+    p.fillRect(all, warm);
+    // Soft honeycomb drawn as thin light lines over the warm ground.
+    p.setBrush(Qt::NoBrush);
+    p.setPen(QPen(QColor(0xFF, 0xF0, 0xC0, 120), 3));
+    const double r = 40;
+    const double dx = r * 1.5;
+    const double dy = r * std::sqrt(3.0);
+    int column = 0;
+    for (double x = 0; x < all.width() + r; x += dx, ++column) {
+        for (double y = (column % 2) ? dy / 2 : 0; y < all.height() + dy; y += dy) {
+            p.drawPath(hexagon(QPointF(x, y), r - 3));
+        }
+    }
+    // A few happy bees along the edges, where the program's windows rarely cover them.
+    const struct {
+        double x, y, r, tilt;
+    } bees[] = {{90, 90, 34, -12}, {940, 130, 28, 10}, {120, 680, 26, 8}, {910, 660, 36, -6}};
+    for (const auto& b : bees) {
+        BeePose bee;
+        bee.centre = QPointF(b.x, b.y);
+        bee.radius = b.r;
+        bee.tilt = b.tilt;
+        bee.leftArm = 0.3;
+        bee.rightArm = 0.6;
+        drawBee(p, bee);
+    }
+    return image;
+}
+
+QImage menuPicture() {
+    const QSize size = layout::kMenuPicture;
+    QImage image = newImage(size.width(), size.height());
+    QPainter p(&image);
+    prepare(p);
+    const QRectF all(0, 0, size.width(), size.height());
+    drawSky(p, all);
+    drawSun(p, QPointF(302, 24), 13, 0);
+    drawCloud(p, QPointF(30, 70), 26);
+    drawCloud(p, QPointF(300, 96), 22);
+    drawHills(p, all, 150);
+    drawLettering(p, QStringLiteral("What shall we play?"), QPointF(162, 23), houseFont(22),
+                  palette::kHoney, palette::kOutline, 2.2);
+    // A hive on the left edge and flowers along the bottom, framing the two big buttons.
+    QPainterPath hive;
+    hive.addRoundedRect(QRectF(6, 104, 34, 44), 14, 14);
+    fillOutlined(p, hive, palette::kAmber, 1.6);
+    p.setPen(QPen(palette::kAmberDark, 1.6));
+    for (int i = 1; i < 4; ++i) {
+        p.drawLine(QPointF(9, 104 + 11 * i), QPointF(37, 104 + 11 * i));
+    }
+    p.setPen(Qt::NoPen);
+    p.setBrush(palette::kOutline);
+    p.drawEllipse(QPointF(23, 138), 4, 4);
+    const QColor colours[] = {palette::kPink, palette::kPurple.lighter(130), palette::kRed,
+                              palette::kBlue.lighter(140), palette::kPink};
+    for (int i = 0; i < 5; ++i) {
+        drawFlower(p, QPointF(22 + 70 * i, 174 + 6 * (i % 2)), 7, colours[i], 0.0);
+    }
+    BeePose bee;
+    bee.centre = QPointF(303, 150);
+    bee.radius = 14;
+    bee.leftArm = 0.8;
+    bee.lookX = -0.7;
+    drawBee(p, bee);
+    return image;
+}
+
+// Button glyphs are drawn in a 64-unit box and scaled to their size, so the small ones are
+// the same drawings as the large ones.
+void drawPencilGlyph(QPainter& p) {
+    QPainterPath card;
+    card.addRoundedRect(QRectF(4, 14, 46, 40), 5, 5);
+    fillOutlined(p, card, palette::kCream, 2.2);
+    drawLettering(p, QStringLiteral("abc"), QPointF(25, 33), houseFont(20), palette::kBlue,
+                  palette::kBlue, 0);
+    p.setPen(QPen(palette::kRed, 2));
+    p.drawLine(QPointF(10, 45), QPointF(42, 45));
+    p.save();
+    p.translate(42, 38);
+    p.rotate(28);
+    QPainterPath body;
+    body.addRect(QRectF(-5, -26, 10, 30));
+    fillOutlined(p, body, palette::kOrange, 2);
+    QPainterPath rubber;
+    rubber.addRoundedRect(QRectF(-5, -33, 10, 8), 2, 2);
+    fillOutlined(p, rubber, palette::kPink, 2);
+    QPainterPath tip;
+    tip.moveTo(-5, 4);
+    tip.lineTo(5, 4);
+    tip.lineTo(0, 15);
+    tip.closeSubpath();
+    fillOutlined(p, tip, palette::kCream, 2);
+    p.restore();
+}
+
+void drawPuzzleGlyph(QPainter& p) {
+    auto piece = [&](QPointF at, QColor colour, double turn) {
+        p.save();
+        p.translate(at);
+        p.rotate(turn);
+        QPainterPath path;
+        path.moveTo(-14, -14);
+        path.lineTo(-4, -14);
+        path.arcTo(QRectF(-5, -21, 10, 10), 210, -240);
+        path.lineTo(14, -14);
+        path.lineTo(14, -4);
+        path.arcTo(QRectF(11, -5, 10, 10), 120, -240);
+        path.lineTo(14, 14);
+        path.lineTo(-14, 14);
+        path.closeSubpath();
+        fillOutlined(p, path, colour, 2.2);
+        p.restore();
+    };
+    piece(QPointF(22, 38), palette::kBlue.lighter(120), 0);
+    piece(QPointF(42, 24), palette::kHoney, 12);
+    drawLettering(p, QStringLiteral("sh"), QPointF(42, 26), houseFont(16), palette::kOutline,
+                  palette::kOutline, 0);
+    drawLettering(p, QStringLiteral("ai"), QPointF(21, 40), houseFont(16), palette::kWhite,
+                  palette::kWhite, 0);
+}
+
+void drawNewUserGlyph(QPainter& p) {
+    QPainterPath shoulders;
+    shoulders.addRoundedRect(QRectF(10, 40, 36, 26), 14, 14);
+    fillOutlined(p, shoulders, palette::kBlue, 2.4);
+    QPainterPath head;
+    head.addEllipse(QPointF(28, 26), 14, 14);
+    fillOutlined(p, head, QColor(0xFF, 0xD6, 0xB0), 2.4);
+    p.setPen(Qt::NoPen);
+    p.setBrush(QColor(0x7A, 0x4A, 0x1E));
+    p.drawChord(QRectF(13, 11, 30, 24), 10 * 16, 160 * 16);
+    p.setBrush(palette::kOutline);
+    p.drawEllipse(QPointF(23, 27), 2, 2.4);
+    p.drawEllipse(QPointF(33, 27), 2, 2.4);
+    p.setPen(QPen(palette::kOutline, 2, Qt::SolidLine, Qt::RoundCap));
+    p.setBrush(Qt::NoBrush);
+    p.drawArc(QRectF(22, 26, 12, 9), -20 * 16, -140 * 16);
+    QPainterPath badge;
+    badge.addEllipse(QPointF(50, 48), 12, 12);
+    fillOutlined(p, badge, palette::kGreen, 2.4);
+    p.setPen(QPen(palette::kWhite, 4, Qt::SolidLine, Qt::RoundCap));
+    p.drawLine(QPointF(50, 42), QPointF(50, 54));
+    p.drawLine(QPointF(44, 48), QPointF(56, 48));
+}
+
+void drawReportGlyph(QPainter& p) {
+    QPainterPath card;
+    card.addRoundedRect(QRectF(8, 6, 44, 54), 5, 5);
+    fillOutlined(p, card, palette::kWhite, 2.4);
+    p.setPen(QPen(palette::kBlue.lighter(130), 3, Qt::SolidLine, Qt::RoundCap));
+    for (int i = 0; i < 3; ++i) {
+        p.drawLine(QPointF(15, 34 + 8 * i), QPointF(44, 34 + 8 * i));
+    }
+    drawStar(p, QPointF(30, 20), 12, palette::kHoney, 0);
+    QPainterPath ribbon;
+    ribbon.addEllipse(QPointF(50, 50), 10, 10);
+    fillOutlined(p, ribbon, palette::kRed, 2.2);
+    drawLettering(p, QStringLiteral("A"), QPointF(50, 50), houseFont(14), palette::kWhite,
+                  palette::kWhite, 0);
+}
+
+void drawWordListGlyph(QPainter& p) {
+    QPainterPath pad;
+    pad.addRoundedRect(QRectF(10, 6, 44, 54), 5, 5);
+    fillOutlined(p, pad, palette::kHoneyLight, 2.4);
+    p.setPen(Qt::NoPen);
+    p.setBrush(palette::kRed);
+    p.drawRoundedRect(QRectF(10, 6, 44, 10), 4, 4);
+    p.setPen(QPen(palette::kOutline, 2));
+    p.setBrush(Qt::NoBrush);
+    p.drawRoundedRect(QRectF(10, 6, 44, 54), 5, 5);
+    for (int i = 0; i < 4; ++i) {
+        p.setPen(Qt::NoPen);
+        p.setBrush(palette::kGreen);
+        p.drawEllipse(QPointF(18, 25 + 9 * i), 2.6, 2.6);
+        p.setPen(QPen(palette::kOutline, 2.6, Qt::SolidLine, Qt::RoundCap));
+        p.drawLine(QPointF(25, 25 + 9 * i), QPointF(46 - 6 * (i % 2), 25 + 9 * i));
+    }
+}
+
+void drawDiskGlyph(QPainter& p) {
+    QPainterPath disk;
+    disk.moveTo(6, 6);
+    disk.lineTo(50, 6);
+    disk.lineTo(58, 14);
+    disk.lineTo(58, 58);
+    disk.lineTo(6, 58);
+    disk.closeSubpath();
+    fillOutlined(p, disk, palette::kBlue, 2.6);
+    QPainterPath shutter;
+    shutter.addRoundedRect(QRectF(18, 6, 28, 18), 2, 2);
+    fillOutlined(p, shutter, QColor(0xD0, 0xD8, 0xE0), 2.2);
+    p.setPen(Qt::NoPen);
+    p.setBrush(palette::kBlue.darker(130));
+    p.drawRect(QRectF(36, 9, 6, 12));
+    QPainterPath label;
+    label.addRoundedRect(QRectF(14, 32, 36, 24), 3, 3);
+    fillOutlined(p, label, palette::kWhite, 2.2);
+    BeePose bee;
+    bee.centre = QPointF(32, 45);
+    bee.radius = 7.5;
+    drawBee(p, bee);
+}
+
+void drawYesGlyph(QPainter& p) {
+    QPainterPath badge;
+    badge.addEllipse(QPointF(32, 32), 27, 27);
+    QRadialGradient shine(QPointF(24, 22), 36);
+    shine.setColorAt(0, palette::kGreen.lighter(140));
+    shine.setColorAt(1, palette::kGreen);
+    fillOutlined(p, badge, shine, 2.6);
+    QPainterPath tick;
+    tick.moveTo(18, 33);
+    tick.lineTo(28, 43);
+    tick.lineTo(47, 21);
+    p.setPen(QPen(palette::kWhite, 7, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
+    p.setBrush(Qt::NoBrush);
+    p.drawPath(tick);
+}
+
+void drawNoGlyph(QPainter& p) {
+    QPainterPath badge;
+    badge.addEllipse(QPointF(32, 32), 27, 27);
+    QRadialGradient shine(QPointF(24, 22), 36);
+    shine.setColorAt(0, palette::kRed.lighter(140));
+    shine.setColorAt(1, palette::kRed);
+    fillOutlined(p, badge, shine, 2.6);
+    p.setPen(QPen(palette::kWhite, 7, Qt::SolidLine, Qt::RoundCap));
+    p.drawLine(QPointF(21, 21), QPointF(43, 43));
+    p.drawLine(QPointF(43, 21), QPointF(21, 43));
+}
+
+void drawPrinterGlyph(QPainter& p) {
+    QPainterPath paper;
+    paper.addRect(QRectF(16, 4, 32, 22));
+    fillOutlined(p, paper, palette::kWhite, 3.5);
+    QPainterPath body;
+    body.addRoundedRect(QRectF(4, 22, 56, 26), 6, 6);
+    fillOutlined(p, body, QColor(0x9C, 0xA8, 0xB8), 3.5);
+    QPainterPath out;
+    out.addRect(QRectF(14, 40, 36, 20));
+    fillOutlined(p, out, palette::kWhite, 3.5);
+    p.setPen(QPen(palette::kBlue, 3.5));
+    p.drawLine(QPointF(20, 48), QPointF(44, 48));
+    p.drawLine(QPointF(20, 54), QPointF(38, 54));
+    p.setPen(Qt::NoPen);
+    p.setBrush(palette::kGreen);
+    p.drawEllipse(QPointF(51, 30), 3.5, 3.5);
+}
+
+template <typename Draw> QImage glyph(int size, Draw draw) {
+    QImage image = newImage(size, size);
+    QPainter p(&image);
+    prepare(p);
+    p.scale(size / 64.0, size / 64.0);
+    draw(p);
+    return image;
+}
+
+QImage studentIcon(int size) {
+    QImage image = newImage(size, size);
+    QPainter p(&image);
+    prepare(p);
+    const double s = size / 256.0;
+    p.scale(s, s);
+    QPainterPath cell = hexagon(QPointF(128, 128), 124, true);
+    QRadialGradient honey(QPointF(100, 90), 200);
+    honey.setColorAt(0, palette::kHoneyLight);
+    honey.setColorAt(1, palette::kAmber);
+    fillOutlined(p, cell, honey, 8);
+    BeePose bee;
+    bee.centre = QPointF(128, 146);
+    bee.radius = 62;
+    bee.mouth = Mouth::Grin;
+    bee.rightArm = 0.7;
+    bee.holdsPencil = true;
+    drawBee(p, bee);
+    return image;
+}
+
+QImage optionsIcon(int size) {
+    QImage image = newImage(size, size);
+    QPainter p(&image);
+    prepare(p);
+    const double s = size / 256.0;
+    p.scale(s, s);
+    // The teacher's tool: a clipboard with the bee's word list and a gear.
+    QPainterPath board;
+    board.addRoundedRect(QRectF(36, 24, 172, 216), 18, 18);
+    fillOutlined(p, board, QColor(0xB8, 0x74, 0x32), 8);
+    QPainterPath paper;
+    paper.addRoundedRect(QRectF(54, 52, 136, 172), 8, 8);
+    fillOutlined(p, paper, palette::kWhite, 6);
+    QPainterPath clip;
+    clip.addRoundedRect(QRectF(90, 12, 64, 34), 10, 10);
+    fillOutlined(p, clip, QColor(0xA0, 0xA8, 0xB4), 6);
+    for (int i = 0; i < 4; ++i) {
+        p.setPen(Qt::NoPen);
+        p.setBrush(palette::kGreen);
+        p.drawEllipse(QPointF(78, 84 + 36 * i), 8, 8);
+        p.setPen(QPen(palette::kOutline, 9, Qt::SolidLine, Qt::RoundCap));
+        p.drawLine(QPointF(100, 84 + 36 * i), QPointF(168 - 20 * (i % 2), 84 + 36 * i));
+    }
+    // Gear.
+    p.save();
+    p.translate(196, 196);
+    QPainterPath gear;
+    for (int i = 0; i < 8; ++i) {
+        QPainterPath tooth;
+        tooth.addRoundedRect(QRectF(-11, -54, 22, 26), 4, 4);
+        QTransform turn;
+        turn.rotate(45.0 * i);
+        gear = gear.united(turn.map(tooth));
+    }
+    QPainterPath ring;
+    ring.addEllipse(QPointF(0, 0), 40, 40);
+    gear = gear.united(ring);
+    QPainterPath hole;
+    hole.addEllipse(QPointF(0, 0), 15, 15);
+    gear = gear.subtracted(hole);
+    fillOutlined(p, gear, palette::kHoney, 7);
+    p.restore();
+    return image;
+}
+
+struct Picture {
+    const char* file;
+    QImage image;
+};
+
+} // namespace
+
+void saveImage(const QImage& image, const std::string& path, const char* format) {
+    if (!image.save(QString::fromStdString(path), format)) {
+        throw Error("Can't write picture " + path);
+    }
+}
+
+std::string joinPath(const std::string& dir, const std::string& name) {
+    return dir.empty() ? name : dir + "/" + name;
+}
+
+void writePictures(const std::string& outDir) {
+    std::vector<Picture> pictures = {
+        {"wallpaper.png", wallpaper()},
+        {"loading.png", loadingFrame(0, 30)},
+        {"title.png", titleArt()},
+        {"floor.png", checkerFloor()},
+        {"mainmenu.png", menuPicture()},
+        {"spelling.png", glyph(64, drawPencilGlyph)},
+        {"phonogram.png", glyph(64, drawPuzzleGlyph)},
+        {"newuser.png", glyph(32, drawNewUserGlyph)},
+        {"reportcard.png", glyph(32, drawReportGlyph)},
+        {"wordlist.png", glyph(32, drawWordListGlyph)},
+        {"disk.png", glyph(32, drawDiskGlyph)},
+        {"yes.png", glyph(48, drawYesGlyph)},
+        {"no.png", glyph(48, drawNoGlyph)},
+        {"print.png", glyph(16, drawPrinterGlyph)},
+        {"phonobackdrop.png", phonoBackdrop()},
+        {"godown.png", goButton(ButtonLook::Pressed)},
+        {"godark.png", goButton(ButtonLook::Dark)},
+        {"repeatdown.png", repeatButton(ButtonLook::Pressed)},
+        {"repeatdark.png", repeatButton(ButtonLook::Dark)},
+        {"honeycomb-icon.png", studentIcon(256)},
+        {"honeycomb-icon-32.png", studentIcon(32)},
+        {"options-icon.png", optionsIcon(256)},
+        {"options-icon-32.png", optionsIcon(32)},
+    };
+    std::string qrc = "<!DOCTYPE RCC>\n<RCC version=\"1.0\">\n<qresource prefix=\"/pictures\">\n";
+    for (const Picture& picture : pictures) {
+        bool opaque = true;
+        for (int y = 0; y < picture.image.height() && opaque; ++y) {
+            for (int x = 0; x < picture.image.width(); ++x) {
+                if (qAlpha(picture.image.pixel(x, y)) != 255) {
+                    opaque = false;
+                    break;
+                }
+            }
+        }
+        // Pictures that cover their control fully are stored without an alpha channel.
+        const QImage opaqueOrNot =
+            picture.image.convertToFormat(opaque ? QImage::Format_RGB32 : QImage::Format_ARGB32);
+        saveImage(opaqueOrNot, joinPath(outDir, picture.file), "PNG");
+        qrc += std::string("  <file>") + picture.file + "</file>\n";
+    }
+    qrc += "</qresource>\n</RCC>\n";
+    std::ofstream out(joinPath(outDir, "pictures.qrc"), std::ios::binary);
+    out << qrc;
+    if (!out) {
+        throw Error("Can't write " + joinPath(outDir, "pictures.qrc"));
+    }
+}
+
+} // namespace hc::content
