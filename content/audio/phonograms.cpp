@@ -53,22 +53,20 @@ const std::array<PhonogramSounds, 70> kPhonograms = {{
     {"ph", "fff"},        {"dge", "dZ@"},
     {"oe", "oU"},         {"gh", "g@"},
     {"ti", "SSS"},        {"si", "SSS|ZZZ"},
-    {"ci", "SSS"},        {"ough", "oU|u:|Vf|0f|aU|O:"},
+    {"ci", "SSS"},        {"ough", "oU|u:|V+fff|0+fff|aU|O:"},
 }};
 
 namespace {
 
-// espeak-ng speaks at 22050 Hz; the recording is assembled there and halved at the end,
-// which keeps every sample position exact.
-constexpr int kSpeechRate = 22050;
-constexpr int kHalving = kSpeechRate / kClipRate;
-static_assert(kSpeechRate == 2 * kClipRate);
+// espeak-ng speaks at 22050 Hz; each sound is resampled to the recording's rate before it is
+// trimmed and levelled, so that levels are judged on what the child will hear (the hiss of
+// "f" and "th" lies largely above what 11025 Hz keeps).
 
 // Below this a sample counts as silence when finding where a sound begins and ends (-40 dB).
 constexpr int kSilence = 330;
 // Each sound is levelled so its peak sits here, never amplified more than kMaxGain.
 constexpr double kPeak = 0.70 * 32767;
-constexpr double kMaxGain = 6.0;
+constexpr double kMaxGain = 8.0;
 
 int samplesFor(double seconds, int rate) {
     return static_cast<int>(std::lround(seconds * rate));
@@ -87,16 +85,19 @@ std::vector<std::string_view> splitSounds(std::string_view sounds) {
     }
 }
 
-// One sound: trimmed to where it is audible (plus 10 ms), levelled, with 8 ms fades so that
-// neither end clicks.
-std::vector<double> speakSound(const Tools& tools, std::string_view phonemes,
-                               const fs::path& scratch) {
-    runProgram({tools.espeak, "-v", "en-us+f3", "-s", "120", "-w", scratch.string(),
+// One part of a sound as espeak-ng says it, at the recording's rate, trimmed to where it is
+// audible (plus 10 ms) and levelled, with 8 ms fades so that neither end clicks.
+std::vector<double> speakPart(const Tools& tools, std::string_view phonemes,
+                              const fs::path& scratch) {
+    const fs::path spokenFile = fs::path(scratch.string() + ".22050.wav");
+    runProgram({tools.espeak, "-v", "en-us+f3", "-s", "120", "-w", spokenFile.string(),
                 "[[" + std::string(phonemes) + "]]"});
+    runProgram({tools.sox, "-D", "-R", "-V2", spokenFile.string(), "-r", std::to_string(kClipRate),
+                "-b", "16", "-e", "signed-integer", "-t", "wav", scratch.string()});
+    fs::remove(spokenFile);
     const MonoSound spoken = readMonoWav(scratch);
-    if (spoken.sampleRate != kSpeechRate) {
-        throw std::runtime_error("espeak-ng spoke at " + std::to_string(spoken.sampleRate) +
-                                 " Hz, expected " + std::to_string(kSpeechRate));
+    if (spoken.sampleRate != kClipRate) {
+        throw std::runtime_error("sox wrote " + std::to_string(spoken.sampleRate) + " Hz");
     }
     const auto& s = spoken.samples;
     auto loud = [](std::int16_t v) { return v > kSilence || v < -kSilence; };
@@ -105,11 +106,10 @@ std::vector<double> speakSound(const Tools& tools, std::string_view phonemes,
         throw std::runtime_error("espeak-ng said nothing for [[" + std::string(phonemes) + "]]");
     }
     const auto last = std::find_if(s.rbegin(), s.rend(), loud).base();
-    const int pad = samplesFor(0.010, kSpeechRate);
-    const auto begin =
-        static_cast<std::ptrdiff_t>(std::max<std::ptrdiff_t>(0, first - s.begin() - pad));
-    const auto end =
-        std::min<std::ptrdiff_t>(static_cast<std::ptrdiff_t>(s.size()), last - s.begin() + pad);
+    const std::ptrdiff_t pad = samplesFor(0.010, kClipRate);
+    const std::ptrdiff_t begin = std::max<std::ptrdiff_t>(0, (first - s.begin()) - pad);
+    const std::ptrdiff_t end =
+        std::min<std::ptrdiff_t>(static_cast<std::ptrdiff_t>(s.size()), (last - s.begin()) + pad);
     std::vector<double> sound(s.begin() + begin, s.begin() + end);
 
     double peak = 1;
@@ -117,19 +117,39 @@ std::vector<double> speakSound(const Tools& tools, std::string_view phonemes,
         peak = std::max(peak, std::abs(v));
     }
     const double gain = std::min(kMaxGain, kPeak / peak);
-    const int fade =
-        std::min<int>(samplesFor(0.008, kSpeechRate), static_cast<int>(sound.size() / 2));
+    const auto fade = std::min<std::size_t>(samplesFor(0.008, kClipRate), sound.size() / 2);
     for (std::size_t i = 0; i < sound.size(); ++i) {
         double v = sound[i] * gain;
-        const auto fromEnd = sound.size() - 1 - i;
-        if (i < static_cast<std::size_t>(fade)) {
-            v *= static_cast<double>(i) / fade;
-        } else if (fromEnd < static_cast<std::size_t>(fade)) {
-            v *= static_cast<double>(fromEnd) / fade;
+        const std::size_t fromEnd = sound.size() - 1 - i;
+        if (i < fade) {
+            v *= static_cast<double>(i) / static_cast<double>(fade);
+        } else if (fromEnd < fade) {
+            v *= static_cast<double>(fromEnd) / static_cast<double>(fade);
         }
         sound[i] = v;
     }
     return sound;
+}
+
+// A sound, from parts joined by '+' ("V+fff": /u/ then /f/). Each part is levelled on its
+// own, so a soft consonant after a vowel is as audible as the vowel.
+std::vector<double> speakSound(const Tools& tools, std::string_view phonemes,
+                               const fs::path& scratch) {
+    std::vector<double> sound;
+    std::size_t start = 0;
+    while (true) {
+        const std::size_t plus = phonemes.find('+', start);
+        if (!sound.empty()) {
+            sound.resize(sound.size() + samplesFor(0.02, kClipRate), 0.0);
+        }
+        const std::vector<double> part =
+            speakPart(tools, phonemes.substr(start, plus - start), scratch);
+        sound.insert(sound.end(), part.begin(), part.end());
+        if (plus == std::string_view::npos) {
+            return sound;
+        }
+        start = plus + 1;
+    }
 }
 
 double rms(const std::vector<std::int16_t>& s, int from, int to) {
@@ -178,61 +198,50 @@ std::string phonogramTable(const std::vector<PhonogramRange>& ranges) {
 
 void buildPhonograms(const Tools& tools, const fs::path& wavOut, const fs::path& tableOut) {
     const fs::path scratch = fs::path(wavOut.string() + ".sound.wav");
-    const fs::path assembled = fs::path(wavOut.string() + ".22050.wav");
-    std::vector<double> recording(samplesFor(kLeadIn, kSpeechRate), 0.0);
+    std::vector<double> recording(samplesFor(kLeadIn, kClipRate), 0.0);
     std::vector<PhonogramRange> ranges;
-
-    // Range boundaries are kept on even positions so that halving the rate keeps them exact.
-    auto silenceTo = [&](std::size_t length) {
-        length += length % kHalving;
-        recording.resize(std::max(recording.size(), length), 0.0);
+    auto silence = [&](double seconds) {
+        recording.resize(recording.size() + samplesFor(seconds, kClipRate), 0.0);
     };
     try {
         for (const PhonogramSounds& phonogram : kPhonograms) {
             PhonogramRange range;
             range.text = std::string(phonogram.text);
-            silenceTo(recording.size());
-            range.start = static_cast<int>(recording.size() / kHalving);
-            silenceTo(recording.size() + samplesFor(kRangeMargin, kSpeechRate));
+            range.start = static_cast<int>(recording.size());
+            silence(kRangeMargin);
             bool first = true;
             for (std::string_view phonemes : splitSounds(phonogram.sounds)) {
                 if (!first) {
-                    silenceTo(recording.size() + samplesFor(kBetweenSounds, kSpeechRate));
+                    silence(kBetweenSounds);
                 }
                 first = false;
                 const std::vector<double> sound = speakSound(tools, phonemes, scratch);
                 recording.insert(recording.end(), sound.begin(), sound.end());
             }
-            silenceTo(recording.size() + samplesFor(kRangeMargin, kSpeechRate));
-            range.end = static_cast<int>(recording.size() / kHalving);
+            silence(kRangeMargin);
+            range.end = static_cast<int>(recording.size());
             ranges.push_back(range);
-            silenceTo(recording.size() + samplesFor(kBetweenRanges, kSpeechRate));
+            silence(kBetweenRanges);
         }
-        MonoSound full{kSpeechRate, {}};
+        MonoSound full{kClipRate, {}};
         full.samples.reserve(recording.size());
         for (double v : recording) {
             full.samples.push_back(
                 static_cast<std::int16_t>(std::clamp(std::lround(v), -32768L, 32767L)));
         }
-        writeMonoWav(assembled, full);
-
+        checkRanges(ranges, full);
         const fs::path wavPart = fs::path(wavOut.string() + ".part");
-        runProgram({tools.sox, "-D", "-R", "-V2", assembled.string(), "-r",
-                    std::to_string(kClipRate), "-b", "16", "-e", "signed-integer", "-t", "wav",
-                    wavPart.string()});
-        checkRanges(ranges, readMonoWav(wavPart));
         const fs::path tablePart = fs::path(tableOut.string() + ".part");
+        writeMonoWav(wavPart, full);
         writeBytes(tablePart, phonogramTable(ranges));
         fs::rename(wavPart, wavOut);
         fs::rename(tablePart, tableOut);
     } catch (...) {
         std::error_code ignored;
         fs::remove(scratch, ignored);
-        fs::remove(assembled, ignored);
         throw;
     }
     fs::remove(scratch);
-    fs::remove(assembled);
 }
 
 } // namespace hc::audio

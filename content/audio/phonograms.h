@@ -13,8 +13,10 @@
 namespace hc::audio {
 
 struct PhonogramSounds {
-    std::string_view text;   // the letters as a card shows them
-    std::string_view sounds; // espeak-ng phoneme strings (en-us), one per sound, '|' between
+    std::string_view text; // the letters as a card shows them
+    // espeak-ng phoneme strings (en-us), one per sound, '|' between sounds; '+' joins parts of
+    // one sound that are spoken and levelled separately ("V+fff" for the "uf" of "enough").
+    std::string_view sounds;
 };
 
 // The standard set of 70 phonograms taught in phonics: the alphabet, with q written as "qu"

@@ -143,7 +143,7 @@ TEST(AudioOutputs, EveryClipTextFitsTheMemoAndMatchesItsSource) {
 TEST(AudioOutputs, ClipsNameTheButtonsByTheirCaptions) {
     const auto manifest = readManifest();
     const std::map<std::string, std::vector<std::string>> captions = {
-        {"mainmenu", {"Spelling Test", "Phonogram Puzzle", "Exit"}},
+        {"mainmenu", {"Spelling Test", "Phonogram Puzzle", "Help"}},
         {"cntxthlp", {"Repeat", "Stop"}},
         {"hlpusr", {"New User", "Load User"}},
         {"hlplist", {"Word List"}},
