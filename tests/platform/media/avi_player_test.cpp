@@ -1,0 +1,330 @@
+// The media player with AVI video: frames on the manual clock, notifications, the shared
+// display, sound in step with pictures, period codecs and damaged files.
+
+#include "archive/error.h"
+#include "media_fixtures.h"
+#include "media_test_support.h"
+
+#include <QFile>
+
+#include <cmath>
+
+namespace hc::test::media {
+namespace {
+
+using hc::media::DeviceType;
+using hc::media::MediaPlayer;
+using hc::media::Mode;
+using hc::media::Notify;
+using hc::media::NotifyResult;
+using hc::media::TimeFormat;
+
+class AviPlayerTest : public MediaTest {
+protected:
+    // Writes `name` (30 frames, 15 fps, 32 x 24) and opens it in a player showing in the display.
+    std::unique_ptr<MediaPlayer> openAvi(const std::string& name, AviSpec spec = {}) {
+        writeAvi(path(name), spec);
+        auto player = std::make_unique<MediaPlayer>(m_media);
+        player->setDeviceType(DeviceType::AviVideo);
+        player->setFileName(QString::fromStdString(path(name)));
+        player->setDisplay(&m_display);
+        player->open(Notify::No);
+        return player;
+    }
+};
+
+TEST_F(AviPlayerTest, OpenReportsLengthAndPositionInFramesAndMilliseconds) {
+    auto player = openAvi("a.avi");
+    EXPECT_EQ(player->mode(), Mode::Stopped);
+    EXPECT_EQ(player->timeFormat(), TimeFormat::Frames);
+    EXPECT_EQ(player->length(), 30);
+    EXPECT_EQ(player->position(), 0);
+    EXPECT_EQ(player->naturalSize(), QSize(32, 24));
+    // Opening alone shows nothing.
+    EXPECT_EQ(shownFrame(), -1);
+
+    player->playRange(0, 6, Notify::No);
+    stepFrames(3);
+    EXPECT_EQ(player->position(), 3);
+    player->setTimeFormat(TimeFormat::Milliseconds);
+    EXPECT_EQ(player->length(), 2000);
+    EXPECT_EQ(player->position(), 200);
+    EXPECT_THROW(player->setTimeFormat(TimeFormat::Samples), hc::Error);
+
+    player->close();
+    EXPECT_EQ(player->mode(), Mode::NotOpen);
+    EXPECT_EQ(player->length(), 0);
+    EXPECT_NO_THROW(player->close()); // closing a closed player does nothing
+    EXPECT_THROW(player->play(), hc::Error);
+}
+
+struct CodecCase {
+    const char* codec;
+    bool sound;
+};
+
+class AviRangeTest : public AviPlayerTest, public ::testing::WithParamInterface<CodecCase> {};
+
+TEST_P(AviRangeTest, RangeShowsExactlyItsFramesAndNotifiesSuccessfulOnce) {
+    AviSpec spec;
+    spec.codec = GetParam().codec;
+    spec.sound = GetParam().sound;
+    auto player = openAvi("range.avi", spec);
+    Recorder recorder(*player);
+
+    // Frames 13..19 cross the keyframe at 20 for the period codecs (a keyframe every 10).
+    player->playRange(13, 19, Notify::Yes);
+    EXPECT_EQ(player->mode(), Mode::Playing);
+    for (int k = 0; k < 6; ++k) {
+        EXPECT_EQ(shownFrame(), 13 + k) << "after " << k << " frame periods";
+        EXPECT_TRUE(recorder.results.empty());
+        stepFrames();
+    }
+    EXPECT_EQ(shownFrame(), 19);
+    ASSERT_EQ(recorder.results, std::vector{NotifyResult::Successful});
+    EXPECT_EQ(player->mode(), Mode::Stopped);
+    EXPECT_EQ(player->position(), 19);
+
+    // The end frame stays; nothing more is reported.
+    stepFrames(20);
+    EXPECT_EQ(shownFrame(), 19);
+    EXPECT_EQ(recorder.results.size(), 1u);
+}
+
+INSTANTIATE_TEST_SUITE_P(Codecs, AviRangeTest,
+                         ::testing::Values(CodecCase{"mjpeg", false}, CodecCase{"mjpeg", true},
+                                           CodecCase{"msvideo1", false},
+                                           CodecCase{"msvideo1", true},
+                                           CodecCase{"cinepak", false}),
+                         [](const auto& info) {
+                             return std::string(info.param.codec) +
+                                    (info.param.sound ? "_sound" : "_silent");
+                         });
+
+TEST_F(AviPlayerTest, PlayContinuesFromRangeEndAndRewindsAtTheEnd) {
+    auto player = openAvi("a.avi");
+    Recorder recorder(*player);
+    player->playRange(0, 15, Notify::Yes);
+    stepFrames(15);
+    EXPECT_EQ(shownFrame(), 15);
+
+    // The flash card's second half: 15 to 30 starts where the first ended.
+    player->play(Notify::Yes);
+    EXPECT_EQ(shownFrame(), 15);
+    stepFrames(14);
+    EXPECT_EQ(shownFrame(), 29);
+    stepFrames();
+    EXPECT_EQ(player->position(), 30);
+    EXPECT_EQ(shownFrame(), 29); // the last frame stays
+    EXPECT_EQ(recorder.results.size(), 2u);
+
+    // At the end, play starts over from frame 0.
+    player->play(Notify::Yes);
+    EXPECT_EQ(player->mode(), Mode::Playing);
+    EXPECT_EQ(shownFrame(), 0);
+    stepFrames(30);
+    EXPECT_EQ(recorder.results, std::vector(3, NotifyResult::Successful));
+}
+
+TEST_F(AviPlayerTest, RangesAreClampedAndAReversedRangeIsAnError) {
+    auto player = openAvi("a.avi");
+    Recorder recorder(*player);
+    player->playRange(25, 1000, Notify::Yes);
+    stepFrames(5);
+    EXPECT_EQ(recorder.results, std::vector{NotifyResult::Successful});
+    EXPECT_EQ(player->position(), 30);
+    EXPECT_EQ(shownFrame(), 29);
+
+    EXPECT_THROW(player->playRange(10, 5, Notify::Yes), hc::Error);
+    processEvents();
+    EXPECT_EQ(recorder.results.size(), 1u);
+}
+
+TEST_F(AviPlayerTest, NotificationsArriveThroughTheEventLoopOnly) {
+    auto player = openAvi("a.avi");
+    Recorder recorder(*player);
+    // An empty range ends at once, but not inside the command.
+    player->playRange(5, 5, Notify::Yes);
+    EXPECT_TRUE(recorder.results.empty());
+    processEvents();
+    EXPECT_EQ(recorder.results, std::vector{NotifyResult::Successful});
+
+    player->close(Notify::No);
+    player->open(Notify::Yes);
+    EXPECT_EQ(recorder.results.size(), 1u);
+    processEvents();
+    EXPECT_EQ(recorder.results.size(), 2u);
+}
+
+TEST_F(AviPlayerTest, StopCloseAndAPlainPlayAbortAPendingPlay) {
+    auto player = openAvi("a.avi");
+    Recorder recorder(*player);
+
+    player->play(Notify::Yes);
+    stepFrames(4);
+    player->stop();
+    processEvents();
+    EXPECT_EQ(recorder.results, std::vector{NotifyResult::Aborted});
+    EXPECT_EQ(player->mode(), Mode::Stopped);
+    EXPECT_EQ(player->position(), 4);
+    EXPECT_EQ(shownFrame(), 4); // the picture stays when stopped
+    stepFrames(30);
+    EXPECT_EQ(recorder.results.size(), 1u);
+
+    player->play(Notify::Yes);
+    player->play(Notify::No);
+    processEvents();
+    EXPECT_EQ(recorder.results.back(), NotifyResult::Aborted);
+    EXPECT_EQ(recorder.results.size(), 2u);
+
+    player->play(Notify::Yes);
+    player->close();
+    processEvents();
+    EXPECT_EQ(recorder.results.back(), NotifyResult::Aborted);
+    EXPECT_EQ(recorder.results.size(), 3u);
+    EXPECT_EQ(shownFrame(), -1); // closed: the display's background again
+    stepFrames(40);
+    EXPECT_EQ(recorder.results.size(), 3u);
+}
+
+TEST_F(AviPlayerTest, ANotifyingCommandSupersedesThePendingPlay) {
+    auto player = openAvi("a.avi");
+    Recorder recorder(*player);
+    player->play(Notify::Yes);
+    stepFrames(2);
+    player->playRange(0, 3, Notify::Yes);
+    processEvents();
+    EXPECT_EQ(recorder.results, std::vector{NotifyResult::Superseded});
+    stepFrames(3);
+    EXPECT_EQ(recorder.results, (std::vector{NotifyResult::Superseded, NotifyResult::Successful}));
+
+    // A stop that asks for notification supersedes too, and reports its own success.
+    recorder.results.clear();
+    player->play(Notify::Yes);
+    player->stop(Notify::Yes);
+    processEvents();
+    EXPECT_EQ(recorder.results, (std::vector{NotifyResult::Superseded, NotifyResult::Successful}));
+}
+
+TEST_F(AviPlayerTest, ANotifyRequestAppliesToTheNextCommandOnly) {
+    auto player = openAvi("a.avi");
+    Recorder recorder(*player);
+    // "Open without notification, then ask for notification on its next command."
+    player->requestNotify();
+    player->playRange(0, 2);
+    EXPECT_FALSE(player->notifyRequested());
+    stepFrames(2);
+    EXPECT_EQ(recorder.results, std::vector{NotifyResult::Successful});
+
+    player->playRange(0, 2);
+    stepFrames(2);
+    EXPECT_EQ(recorder.results.size(), 1u);
+
+    // A request is consumed even by a command that reports nothing by itself.
+    player->requestNotify();
+    player->stop(Notify::No);
+    player->playRange(0, 2);
+    stepFrames(2);
+    EXPECT_EQ(recorder.results.size(), 1u);
+}
+
+TEST_F(AviPlayerTest, PlayersSharingADisplayShowTheOneStartedLast) {
+    auto idle = openAvi("idle.avi");
+    auto talk = openAvi("talk.avi", AviSpec{.frames = 40});
+    auto third = openAvi("third.avi");
+
+    idle->play(Notify::No);
+    EXPECT_EQ(shownFrame(), 0);
+    stepFrames(2);
+    EXPECT_EQ(shownFrame(), 2);
+
+    talk->playRange(30, 40, Notify::No);
+    EXPECT_EQ(shownFrame(), 30); // started last: seen, although idle plays on
+    stepFrames(2);
+    EXPECT_EQ(shownFrame(), 32);
+
+    talk->stop();
+    stepFrames(3);
+    EXPECT_EQ(shownFrame(), 32); // its picture stays when it stops
+
+    talk->close();
+    EXPECT_EQ(shownFrame(), 7); // back to the other open player that had shown a picture
+    stepFrames();
+    EXPECT_EQ(shownFrame(), 8);
+
+    idle->close();
+    EXPECT_EQ(shownFrame(), -1); // `third` is open but never showed a picture
+
+    third->playRange(12, 20, Notify::No);
+    EXPECT_EQ(shownFrame(), 12);
+    third.reset(); // destroying a player closes it
+    EXPECT_EQ(shownFrame(), -1);
+}
+
+TEST_F(AviPlayerTest, PicturesShowAtNaturalSizeFromTheTopLeftUnderTheDisplaysChildren) {
+    auto player = openAvi("a.avi");
+    QWidget label(&m_display);
+    label.setGeometry(20, 0, 10, 10);
+    QPalette palette = label.palette();
+    palette.setColor(QPalette::Window, Qt::white);
+    label.setPalette(palette);
+    label.setAutoFillBackground(true);
+    label.show();
+
+    player->playRange(5, 6, Notify::No);
+    const QImage grabbed = m_display.grab().toImage();
+    EXPECT_EQ(nearestFrame(grabbed.pixelColor(31, 23)), 5);
+    EXPECT_EQ(grabbed.pixelColor(32, 4), kBackground); // right of the picture
+    EXPECT_EQ(grabbed.pixelColor(4, 24), kBackground); // below it
+    EXPECT_EQ(grabbed.pixelColor(22, 4), Qt::white);   // a child widget stays on top
+}
+
+TEST_F(AviPlayerTest, SoundTrackStartsWithTheRangesFirstFrame) {
+    AviSpec spec;
+    spec.sound = true;
+    auto player = openAvi("sound.avi", spec);
+    const auto expected = sine(30 * 735, spec.toneHz, spec.soundRate);
+
+    player->playRange(10, 12, Notify::No);
+    // 2 frames at 15 fps = 1470 samples at 11025 Hz, from sample 10 * 735.
+    const auto out = render(2000);
+    double worst = 0;
+    for (int i = 0; i < 1470; ++i) {
+        worst = std::max(worst, std::abs(out[i] - expected[7350 + i] / 32768.0));
+    }
+    EXPECT_LT(worst, 0.02); // 8-bit sound
+    for (int i = 1470; i < 2000; ++i) {
+        ASSERT_EQ(out[i], 0.0f) << "sound beyond the range at sample " << i;
+    }
+}
+
+TEST_F(AviPlayerTest, DamagedPicturesFailThePlayNotTheProgram) {
+    AviSpec spec;
+    spec.frames = 20;
+    writeAvi(path("good.avi"), spec);
+    std::string bytes = readFile(path("good.avi"));
+    // Overwrite the middle of the file (the picture data) with garbage.
+    for (std::size_t i = bytes.size() / 3; i < bytes.size() * 2 / 3; ++i) {
+        bytes[i] = static_cast<char>((i * 7919) & 0xFF);
+    }
+    writeFile(path("bad.avi"), bytes);
+
+    MediaPlayer player(m_media);
+    player.setFileName(QString::fromStdString(path("bad.avi")));
+    player.setDisplay(&m_display);
+    Recorder recorder(player);
+    try {
+        player.open(Notify::No);
+    } catch (const hc::Error&) {
+        return; // refusing the file is a fine outcome too
+    }
+    player.play(Notify::Yes);
+    for (int k = 0; k < 25; ++k) {
+        stepFrames();
+    }
+    ASSERT_EQ(recorder.results.size(), 1u);
+    EXPECT_EQ(player.mode(), Mode::Stopped);
+}
+
+} // namespace
+} // namespace hc::test::media
