@@ -81,7 +81,7 @@ int noteValueTicks(std::string_view value) {
 int pitchKey(std::string_view name) {
     if (!name.empty() &&
         std::all_of(name.begin(), name.end(), [](char c) { return c >= '0' && c <= '9'; })) {
-        const int key = std::stoi(std::string(name));
+        const int key = name.size() <= 3 ? std::stoi(std::string(name)) : 128;
         if (key > 127) {
             throw std::invalid_argument("key out of range: " + std::string(name));
         }

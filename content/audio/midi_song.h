@@ -27,11 +27,11 @@ public:
     void note(int track, int tick, int length, int key, int velocity);
 
     // A line of notes in the house notation, starting at `tick`; returns the tick after it.
-    // Tokens are separated by blanks: a pitch ("c5", "f#4", "bb3", a MIDI number "42" for
-    // drums, "r" for a rest) or a chord of pitches joined by '+' ("c4+e4+g4"), a '/', and a
-    // note value (1 whole, 2 half, 4 quarter, 8 eighth, 16, 32), optionally dotted ("4.").
-    // Notes sound for 90 % of their value unless the token ends in '~' (held to the full
-    // value). Throws std::invalid_argument on a token it cannot read.
+    // Tokens are separated by blanks, and '|' may mark bar lines (it is ignored): a pitch ("c5",
+    // "f#4", "bb3", a MIDI number "42" for drums, "r" for a rest) or a chord of pitches joined by
+    // '+' ("c4+e4+g4"), a '/', and a note value (1 whole, 2 half, 4 quarter, 8 eighth, 16, 32),
+    // optionally dotted ("4."). Notes sound for 90 % of their value unless the token ends in '~'
+    // (held to the full value). Throws std::invalid_argument on a token it cannot read.
     int line(int track, int tick, std::string_view notation, int velocity);
 
     // The file: format 1, a tempo track then one track per addTrack(); every track's end
