@@ -26,6 +26,12 @@ bool tryLock(int fd, FileLock::Mode mode, bool& busy) {
     if (::fcntl(fd, F_OFD_SETLK, &request) == 0) {
         return true;
     }
+    // A file system or kernel without them still has classic record locks, which exclude every
+    // other process just the same; the lock file is opened only here, so no other descriptor
+    // of this process can drop them early.
+    if (errno == EINVAL && ::fcntl(fd, F_SETLK, &request) == 0) {
+        return true;
+    }
     busy = errno == EAGAIN || errno == EACCES || errno == EINTR;
     return false;
 }

@@ -33,13 +33,6 @@ namespace {
 
 constexpr std::size_t kChecksumStart = offsetof(SettingsRecord, Password);
 
-// Copies text into a fixed field, cut so that the terminating zero always fits; the rest of the
-// field is zero.
-template <std::size_t N> void setField(char (&field)[N], std::string_view text) {
-    std::memset(field, 0, N);
-    std::memcpy(field, text.data(), std::min(text.size(), N - 1));
-}
-
 std::string& startDirectoryStorage() {
     static std::string directory;
     return directory;
@@ -60,10 +53,10 @@ void returnToStartDirectory() {
 SettingsRecord defaultSettings() {
     SettingsRecord settings;
     std::memset(&settings, 0, sizeof settings);
-    setField(settings.Signature, kOptionsSignature);
-    setField(settings.HDfile, "USERS.ERF");
-    setField(settings.FloppyFile, "A:\\USERS.ERF");
-    setField(settings.WordFile, "WORDLIST.TXT");
+    setText(settings.Signature, kOptionsSignature);
+    setText(settings.HDfile, "USERS.ERF");
+    setText(settings.FloppyFile, "A:\\USERS.ERF");
+    setText(settings.WordFile, "WORDLIST.TXT");
     settings.WordDelay = 2.0f;
     settings.ImproveMode = 0;
     settings.GetPercent = 90;
@@ -76,16 +69,15 @@ SettingsRecord defaultSettings() {
 void setPassword(SettingsRecord& settings, std::string_view password) {
     // A text with a zero byte ends there, as the field could not store what follows.
     password = password.substr(0, std::min(password.find('\0'), kPasswordMaxLength));
-    setField(settings.Password, password);
+    static_assert(sizeof settings.Password == kPasswordMaxLength + 1);
+    setText(settings.Password, password);
     for (std::size_t i = 0; i < password.size(); ++i) {
         settings.Password[i] = static_cast<char>(settings.Password[i] | 0x80);
     }
 }
 
 std::string password(const SettingsRecord& settings) {
-    const char* field = settings.Password;
-    const std::size_t length = strnlen(field, sizeof settings.Password);
-    std::string text(field, length);
+    std::string text = textOf(settings.Password);
     for (char& c : text) {
         c = static_cast<char>(c & 0x7F);
     }

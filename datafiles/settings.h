@@ -2,9 +2,11 @@
 
 // OPTIONS.DAT and the process-wide settings record that mirrors it byte for byte.
 
+#include <algorithm>
 #include <bit>
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 #include <string>
 #include <string_view>
 #include <type_traits>
@@ -85,6 +87,21 @@ inline constexpr std::string_view kOptionsSignature = "QRV Honeycombwordsmiths O
 inline constexpr std::size_t kPasswordMaxLength = 49;
 
 class FileOps;
+
+// Stores text in a fixed text field of a record (a path of Settings, a name): cut so that the
+// terminating zero always fits, the rest of the field zero. The screens refuse overlong texts
+// earlier; this keeps a text that gets through from overrunning its field.
+template <std::size_t N> void setText(char (&field)[N], std::string_view text) {
+    text = text.substr(0, std::min(text.find('\0'), N - 1));
+    std::memset(field, 0, N);
+    std::memcpy(field, text.data(), text.size());
+}
+
+// The text of a fixed field: up to its zero byte, never past the field (a damaged file may
+// fill it to the last byte).
+template <std::size_t N> std::string textOf(const char (&field)[N]) {
+    return std::string(field, strnlen(field, N));
+}
 
 // The defaults used when there is no OPTIONS.DAT.
 SettingsRecord defaultSettings();

@@ -41,7 +41,7 @@ TEST_F(SettingsTest, SaveWritesTheLayoutByteForByteAndLoadsBack) {
     // The saved checksum reaches only the file.
     EXPECT_EQ(Settings.Checksum, 0u);
 
-    std::strcpy(Settings.WordFile, "lists\\week 3.txt");
+    setText(Settings.WordFile, "lists\\week 3.txt");
     Settings.WordDelay = 3.5f;
     Settings.ImproveMode = 1;
     Settings.GetPercent = 75;
@@ -126,6 +126,18 @@ TEST_F(SettingsTest, LoadAndSaveUseTheStartDirectory) {
     Settings.GetPercent = 1;
     ASSERT_EQ(OptionsFileLoad(), OptionsFileOk);
     EXPECT_EQ(Settings.GetPercent, 90);
+}
+
+TEST_F(SettingsTest, TextsAreCutAtTheirFields) {
+    Settings = defaultSettings();
+    setText(Settings.HDfile, std::string(300, 'p'));
+    EXPECT_EQ(textOf(Settings.HDfile), std::string(255, 'p'));
+    // The neighbouring field is untouched.
+    EXPECT_EQ(textOf(Settings.FloppyFile), "A:\\USERS.ERF");
+    setText(Settings.HDfile, "short");
+    EXPECT_EQ(std::string(Settings.HDfile, 256), field("short", 256));
+    std::memset(Settings.WordFile, 'w', sizeof Settings.WordFile);
+    EXPECT_EQ(textOf(Settings.WordFile), std::string(256, 'w'));
 }
 
 TEST_F(SettingsTest, PasswordCoding) {

@@ -244,13 +244,11 @@ int optionsShow() {
     if (loaded != OptionsFileOk) {
         return fail(OptionsFileMessage(loaded));
     }
-    auto text = [](const char* field, std::size_t size) {
-        return shown(std::string_view(field, strnlen(field, size)));
-    };
+    auto text = [](const auto& field) { return shown(hc::textOf(field)); };
     std::printf("Password: %s\n", GetPassword().empty() ? "empty" : "set");
-    std::printf("HDfile: %s\n", text(Settings.HDfile, sizeof Settings.HDfile).c_str());
-    std::printf("FloppyFile: %s\n", text(Settings.FloppyFile, sizeof Settings.FloppyFile).c_str());
-    std::printf("WordFile: %s\n", text(Settings.WordFile, sizeof Settings.WordFile).c_str());
+    std::printf("HDfile: %s\n", text(Settings.HDfile).c_str());
+    std::printf("FloppyFile: %s\n", text(Settings.FloppyFile).c_str());
+    std::printf("WordFile: %s\n", text(Settings.WordFile).c_str());
     std::printf("WordDelay: %.2f\n", static_cast<double>(Settings.WordDelay));
     std::printf("ImproveMode: %d\n", Settings.ImproveMode);
     std::printf("GetPercent: %d\n", Settings.GetPercent);

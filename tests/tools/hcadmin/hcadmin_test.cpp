@@ -169,7 +169,7 @@ TEST_F(HcadminTest, ShowsTheOptions) {
 
     SettingsRecord settings = defaultSettings();
     setPassword(settings, "secret");
-    std::strcpy(settings.HDfile, "\\\\server\\klasse\\Sch\xFCler.ERF");
+    setText(settings.HDfile, "\\\\server\\klasse\\Sch\xFCler.ERF");
     settings.WordDelay = 2.5f;
     writeFile(path("OPTIONS.DAT"), settingsFileBytes(settings));
     run = hcadmin("options show");
