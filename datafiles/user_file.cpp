@@ -461,6 +461,14 @@ UserFileResult recordResult(std::string_view path, std::string_view name, Activi
                                    Settings.PhonoWeight, CurrentUser, previousAverage);
 }
 
+UserFileResult countLogin(std::string_view path, std::string_view name) {
+    return userFile().countLogin(nativePath(path), name, CurrentUser);
+}
+
+UserFileResult addUserIfAbsent(std::string_view path, std::string_view name, bool& added) {
+    return userFile().addIfAbsent(nativePath(path), name, added);
+}
+
 } // namespace hc
 
 UserFileResult UserFileList(std::string_view path,

@@ -177,5 +177,9 @@ UserFile& userFile();
 // with CurrentUser and the weights in Settings. `path` as stored in the settings.
 UserFileResult recordResult(std::string_view path, std::string_view name, Activity activity,
                             int percent, float* previousAverage = nullptr);
+// Counts a login for `name` in one locked step (see UserFile::countLogin), into CurrentUser.
+UserFileResult countLogin(std::string_view path, std::string_view name);
+// Adds `name` unless the file already holds it, in one locked step (see UserFile::addIfAbsent).
+UserFileResult addUserIfAbsent(std::string_view path, std::string_view name, bool& added);
 
 } // namespace hc

@@ -1,6 +1,5 @@
 #include "datafiles/user_file.h"
 
-#include "datafiles/file_ops.h"
 #include "datafiles/settings.h"
 #include "file_bytes.h"
 #include "temp_dir.h"
@@ -248,16 +247,16 @@ TEST_F(UserFileTest, RecordingForAMissingUserChangesOnlyTheRecordInMemory) {
 }
 
 TEST_F(UserFileTest, CountingALoginAndAddingOnlyNewNames) {
-    UserFile users(FileOps::system());
     bool added = false;
-    ASSERT_EQ(users.addIfAbsent(path("U.ERF"), "Ann", added), UserFileOk);
+    ASSERT_EQ(addUserIfAbsent("U.ERF", "Ann", added), UserFileOk);
     EXPECT_TRUE(added);
-    ASSERT_EQ(users.addIfAbsent(path("U.ERF"), "ANN", added), UserFileOk);
+    ASSERT_EQ(addUserIfAbsent("U.ERF", "ANN", added), UserFileOk);
     EXPECT_FALSE(added);
-    UserRecord record{};
-    ASSERT_EQ(users.countLogin(path("U.ERF"), "ann", record), UserFileOk);
-    ASSERT_EQ(users.countLogin(path("U.ERF"), "ann", record), UserFileOk);
+    ASSERT_EQ(countLogin("U.ERF", "ann"), UserFileOk);
+    ASSERT_EQ(countLogin("U.ERF", "ann"), UserFileOk);
     EXPECT_EQ(bytes(), userFileBytes({recordBytes(RecordSpec{"Ann", 0.0f, 2})}));
+    EXPECT_EQ(currentUser(), recordBytes(RecordSpec{"Ann", 0.0f, 2}));
+    EXPECT_EQ(countLogin("U.ERF", "Bob"), UserFileNotFound);
 }
 
 TEST_F(UserFileTest, StoredPathsUseBackslashesAndWindows1252) {
