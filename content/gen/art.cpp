@@ -78,6 +78,8 @@ void drawHoneycomb(QPainter& p, const QRectF& area, double radius, QColor base, 
                    double lineWidth) {
     p.save();
     p.setClipRect(area);
+    // The wax between the cells: no gap between two cells is ever left see-through.
+    p.fillRect(area, line);
     const double dx = radius * 1.5;
     const double dy = radius * std::sqrt(3.0);
     int column = 0;

@@ -4,6 +4,7 @@
 // message when it cannot.
 
 #include <string>
+#include <vector>
 
 namespace hc::content {
 
@@ -14,10 +15,13 @@ void writeBeeMovies(const std::string& outDir);
 // The opening, title, loading, flash card, reward and phonogram-screen movies. `audioDir`
 // holds the sound tracks (jingle_logo.wav, reward_<n>.wav).
 void writeScreenMovies(const std::string& outDir, const std::string& audioDir);
-// The puzzles: 16 pieces and a movie each. `audioDir` may hold puzzle_done.wav.
-void writePuzzles(const std::string& outDir, const std::string& audioDir);
+// The puzzles: 16 pieces and a movie each, with the sound puzzle_done.wav from `audioDir`.
+// The drawn puzzles come first (0 .. kPuzzleCount-1), then one for each of the school's own
+// `schoolPictures`, in the order given.
+void writePuzzles(const std::string& outDir, const std::string& audioDir,
+                  const std::vector<std::string>& schoolPictures);
 
-// How many puzzles and reward movies the generators make (the manifest lists them).
+// How many puzzles the generators draw and how many reward movies they make.
 inline constexpr int kPuzzleCount = 8;
 inline constexpr int kRewardCount = 6;
 

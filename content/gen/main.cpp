@@ -3,8 +3,10 @@
 //   hc_artgen pictures OUTDIR              pictures stored with the screens, pictures.qrc
 //   hc_artgen bee OUTDIR                   the four bee animations
 //   hc_artgen movies OUTDIR AUDIODIR       the screens' movies (sound tracks from AUDIODIR)
-//   hc_artgen puzzles OUTDIR AUDIODIR      the puzzles' pieces and movies
-//   hc_artgen manifest OUT VISUALDIR [AUDIO.manifest]
+//   hc_artgen puzzles OUTDIR AUDIODIR [PICTURE...]
+//                                          the puzzles' pieces and movies; each PICTURE (a
+//                                          school's own) adds a puzzle after the drawn ones
+//   hc_artgen manifest OUT VISUALDIR PUZZLES [AUDIO.manifest]
 //                                          the packing list of DATA.ERF, sorted by name
 //
 // Every output depends only on the code and the inputs, never on the time or the machine's
@@ -26,6 +28,7 @@ extern "C" {
 #include <cctype>
 #include <cstdint>
 #include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -83,7 +86,7 @@ void writeIfChanged(const std::string& path, const std::string& content) {
 }
 
 // Every entry the visual generators make, by its archive name.
-std::vector<std::string> visualEntries() {
+std::vector<std::string> visualEntries(int puzzles) {
     namespace e = hc::entries;
     std::vector<std::string> names = {std::string(e::kBeeIdle),        std::string(e::kBeeTalk),
                                       std::string(e::kBeeJump),        std::string(e::kBeeNo),
@@ -93,7 +96,7 @@ std::vector<std::string> visualEntries() {
     for (int n = 0; n < hc::content::kRewardCount; ++n) {
         names.push_back(e::rewardMovie(n));
     }
-    for (int k = 0; k < hc::content::kPuzzleCount; ++k) {
+    for (int k = 0; k < puzzles; ++k) {
         names.push_back(e::puzzleMovie(k));
         for (int piece = 0; piece < e::kPuzzlePieces; ++piece) {
             names.push_back(e::puzzlePiece(k, piece));
@@ -105,10 +108,10 @@ std::vector<std::string> visualEntries() {
 // Writes the packing list: the visual entries (files under VISUALDIR named like the entries)
 // and the sound entries of the audio manifest, in ascending order of the reader's name
 // comparison (letters folded to upper case, then bytes), one NAME<TAB>PATH line each.
-void writeManifest(const std::string& out, const std::string& visualDir,
+void writeManifest(const std::string& out, const std::string& visualDir, int puzzles,
                    const std::string& audioManifest) {
     std::vector<ManifestLine> lines;
-    for (const std::string& name : visualEntries()) {
+    for (const std::string& name : visualEntries(puzzles)) {
         std::string file = name;
         std::replace(file.begin(), file.end(), '\\', '/');
         const std::string path =
@@ -164,8 +167,9 @@ void writeManifest(const std::string& out, const std::string& visualDir,
 
 int usage() {
     std::fputs("usage: hc_artgen pictures|bee OUTDIR\n"
-               "       hc_artgen movies|puzzles OUTDIR AUDIODIR\n"
-               "       hc_artgen manifest OUT VISUALDIR [AUDIO.manifest]\n",
+               "       hc_artgen movies OUTDIR AUDIODIR\n"
+               "       hc_artgen puzzles OUTDIR AUDIODIR [PICTURE...]\n"
+               "       hc_artgen manifest OUT VISUALDIR PUZZLES [AUDIO.manifest]\n",
                stderr);
     return 2;
 }
@@ -184,10 +188,10 @@ int main(int argc, char** argv) {
     const std::string out = argv[2];
     try {
         if (command == "manifest") {
-            if (argc < 4) {
+            if (argc < 5) {
                 return usage();
             }
-            writeManifest(out, argv[3], argc > 4 ? argv[4] : "");
+            writeManifest(out, argv[3], std::atoi(argv[4]), argc > 5 ? argv[5] : "");
             return 0;
         }
         QGuiApplication app(argc, argv);
@@ -200,7 +204,8 @@ int main(int argc, char** argv) {
         } else if (command == "movies" && argc >= 4) {
             hc::content::writeScreenMovies(out, argv[3]);
         } else if (command == "puzzles" && argc >= 4) {
-            hc::content::writePuzzles(out, argv[3]);
+            hc::content::writePuzzles(out, argv[3],
+                                      std::vector<std::string>(argv + 4, argv + argc));
         } else {
             return usage();
         }

@@ -11,11 +11,15 @@
 
 #include "content/entry_names.h"
 
+#include "archive/error.h"
+
 #include <QLinearGradient>
 #include <QRadialGradient>
 
+#include <algorithm>
 #include <cmath>
 #include <filesystem>
+#include <functional>
 #include <numbers>
 #include <tuple>
 
@@ -403,35 +407,90 @@ QImage puzzleFrame(int k, double t, int frame) {
 
 } // namespace
 
-void writePuzzles(const std::string& outDir, const std::string& audioDir) {
+namespace {
+
+// A school's own picture, cut to the puzzle's shape: scaled to cover 141 x 133 and centred.
+QImage schoolPicture(const std::string& file) {
+    QImage source(QString::fromStdString(file));
+    if (source.isNull()) {
+        throw Error("Can't read the puzzle picture " + file + " (use a PNG, JPEG or BMP picture)");
+    }
+    const QSize size = layout::kPuzzle;
+    const QImage scaled =
+        source.convertToFormat(QImage::Format_RGB32)
+            .scaled(size, Qt::KeepAspectRatioByExpanding, Qt::SmoothTransformation);
+    return scaled.copy((scaled.width() - size.width()) / 2, (scaled.height() - size.height()) / 2,
+                       size.width(), size.height());
+}
+
+// A school picture comes alive by a slow zoom towards its middle and back, with sparkles.
+QImage schoolFrame(const QImage& still, int k, double t) {
+    QImage image = newImage(still.width(), still.height(), Qt::white);
+    QPainter p(&image);
+    prepare(p);
+    const double zoom = 1.0 + 0.12 * std::sin(t * kPi);
+    p.translate(still.width() / 2.0, still.height() / 2.0);
+    p.scale(zoom, zoom);
+    p.translate(-still.width() / 2.0, -still.height() / 2.0);
+    p.drawImage(0, 0, still);
+    p.resetTransform();
+    if (t > 0) {
+        Rng rng(static_cast<unsigned>(k) + 40);
+        for (int i = 0; i < 6; ++i) {
+            const QPointF at(rng.range(10, 131), rng.range(10, 123));
+            const double life = std::sin(clamp01(t * 3 - i * 0.3) * kPi);
+            if (life > 0) {
+                drawSparkle(p, at, 7 * life, QColor(0xFF, 0xF8, 0xD0));
+            }
+        }
+    }
+    return image;
+}
+
+void writePuzzle(const std::string& outDir, int k, const QImage& still, const Sound& sound,
+                 int frames, const std::function<QImage(int frame, double t)>& frameAt) {
+    for (int piece = 0; piece < entries::kPuzzlePieces; ++piece) {
+        // Piece p lies in row p / 4, column p % 4; its picture is the inside of its card.
+        const int column = piece % 4;
+        const int row = piece / 4;
+        const QImage cut =
+            still
+                .copy(column * layout::kPieceStepX + 1, row * layout::kPieceStepY + 1,
+                      layout::kPiece.width(), layout::kPiece.height())
+                .convertToFormat(QImage::Format_RGB888);
+        std::string name = entries::puzzlePiece(k, piece);
+        std::replace(name.begin(), name.end(), '\\', '/');
+        const std::string path = joinPath(outDir, name);
+        std::filesystem::create_directories(std::filesystem::path(path).parent_path());
+        saveImage(cut, path, "BMP");
+    }
+    std::string movie = entries::puzzleMovie(k);
+    std::replace(movie.begin(), movie.end(), '\\', '/');
+    const std::string path = joinPath(outDir, movie);
+    std::filesystem::create_directories(std::filesystem::path(path).parent_path());
+    AviWriter writer(path, layout::kPuzzle.width(), layout::kPuzzle.height(), kFps, &sound);
+    for (int f = 0; f < frames; ++f) {
+        writer.addFrame(frameAt(f, static_cast<double>(f) / (frames - 1)));
+    }
+    writer.finish();
+}
+
+} // namespace
+
+void writePuzzles(const std::string& outDir, const std::string& audioDir,
+                  const std::vector<std::string>& schoolPictures) {
     const Sound sparkle = readWave(joinPath(audioDir, "puzzle_done.wav"));
     const int frames = framesForSound(sparkle, kFps, kMinimumFrames);
     for (int k = 0; k < kPuzzleCount; ++k) {
-        const QImage still = puzzleFrame(k, 0.0, 0);
-        for (int piece = 0; piece < entries::kPuzzlePieces; ++piece) {
-            // Piece p lies in row p / 4, column p % 4; its picture is the inside of its card.
-            const int column = piece % 4;
-            const int row = piece / 4;
-            const QImage cut =
-                still
-                    .copy(column * layout::kPieceStepX + 1, row * layout::kPieceStepY + 1,
-                          layout::kPiece.width(), layout::kPiece.height())
-                    .convertToFormat(QImage::Format_RGB888);
-            std::string name = entries::puzzlePiece(k, piece);
-            std::replace(name.begin(), name.end(), '\\', '/');
-            const std::string path = joinPath(outDir, name);
-            std::filesystem::create_directories(std::filesystem::path(path).parent_path());
-            saveImage(cut, path, "BMP");
-        }
-        std::string movie = entries::puzzleMovie(k);
-        std::replace(movie.begin(), movie.end(), '\\', '/');
-        const std::string path = joinPath(outDir, movie);
-        std::filesystem::create_directories(std::filesystem::path(path).parent_path());
-        AviWriter writer(path, layout::kPuzzle.width(), layout::kPuzzle.height(), kFps, &sparkle);
-        for (int f = 0; f < frames; ++f) {
-            writer.addFrame(puzzleFrame(k, static_cast<double>(f) / (frames - 1), f));
-        }
-        writer.finish();
+        writePuzzle(outDir, k, puzzleFrame(k, 0.0, 0), sparkle, frames,
+                    [k](int f, double t) { return puzzleFrame(k, t, f); });
+    }
+    int k = kPuzzleCount;
+    for (const std::string& file : schoolPictures) {
+        const QImage still = schoolPicture(file);
+        writePuzzle(outDir, k, still, sparkle, frames,
+                    [&still, k](int, double t) { return schoolFrame(still, k, t); });
+        ++k;
     }
 }
 

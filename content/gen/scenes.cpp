@@ -84,6 +84,8 @@ QImage checkerFloor() {
     prepare(p);
     const double w = size.width();
     const double h = size.height();
+    // The seams between tiles show this dark honey, never the background.
+    p.fillRect(QRectF(0, 0, w, h), QColor(0xB0, 0x66, 0x0C));
     // A checker floor in perspective: rows get taller toward the viewer.
     const double horizonY = -70.0;
     const double vanishX = w / 2.0;
