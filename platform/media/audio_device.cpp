@@ -17,6 +17,9 @@ bool g_sdlStarted = false;
 bool g_dummyAnnounced = false;
 
 bool startSubsystem() {
+    // SDL would otherwise take over SIGINT and SIGTERM (turning them into events nobody
+    // reads), and the program could no longer be interrupted or terminated.
+    SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
     if (!g_sdlStarted && SDL_InitSubSystem(SDL_INIT_AUDIO) == 0) {
         g_sdlStarted = true;
     }

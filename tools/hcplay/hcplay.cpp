@@ -17,6 +17,7 @@
 #include <QElapsedTimer>
 #include <QFileInfo>
 #include <QStringList>
+#include <QTimer>
 #include <QWidget>
 
 #include <cstdio>
@@ -143,7 +144,8 @@ int main(int argc, char** argv) {
             start();
         } else if (result == NotifyResult::Successful || result == NotifyResult::Failed) {
             exitCode = result == NotifyResult::Failed ? 1 : 0;
-            QCoreApplication::quit();
+            // The sound device still holds the last few milliseconds: let them play out.
+            QTimer::singleShot(250, &app, &QCoreApplication::quit);
         }
     });
     try {

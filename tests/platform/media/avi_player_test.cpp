@@ -61,6 +61,9 @@ TEST_F(AviPlayerTest, OpenReportsLengthAndPositionInFramesAndMilliseconds) {
 struct CodecCase {
     const char* codec;
     bool sound;
+    friend void PrintTo(const CodecCase& c, std::ostream* out) {
+        *out << c.codec << (c.sound ? " with sound" : "");
+    }
 };
 
 class AviRangeTest : public AviPlayerTest, public ::testing::WithParamInterface<CodecCase> {};
@@ -296,6 +299,34 @@ TEST_F(AviPlayerTest, SoundTrackStartsWithTheRangesFirstFrame) {
     for (int i = 1470; i < 2000; ++i) {
         ASSERT_EQ(out[i], 0.0f) << "sound beyond the range at sample " << i;
     }
+}
+
+TEST_F(AviPlayerTest, AMinuteOfLoopingKeepsSoundAndPicturesTogether) {
+    // The content's movies: MJPEG with PCM sound at 11025 Hz, looped from the notification as
+    // the bee's animations are. Every frame period the device takes its 735 samples; the
+    // picture and the sound must both be at the same place of the loop all minute long.
+    AviSpec spec;
+    spec.sound = true;
+    spec.toneHz = 210; // not a divisor of the frame rate: a misplaced block shows
+    auto player = openAvi("loop.avi", spec);
+    const auto tone = sine(30 * 735, spec.toneHz, spec.soundRate);
+    int loops = 0;
+    QObject::connect(player.get(), &MediaPlayer::notified, [&](NotifyResult result) {
+        ASSERT_EQ(result, NotifyResult::Successful);
+        ++loops;
+        player->play(Notify::Yes);
+    });
+    player->play(Notify::Yes);
+    for (int frame = 0; frame < 60 * 15; ++frame) {
+        ASSERT_EQ(shownFrame(), frame % 30) << "at frame " << frame;
+        const auto block = render(735);
+        const int at = (frame % 30) * 735;
+        for (int i = 0; i < 735; i += 49) {
+            ASSERT_NEAR(block[i], tone[at + i] / 32768.0, 0.02) << "at frame " << frame;
+        }
+        stepFrames();
+    }
+    EXPECT_EQ(loops, 30);
 }
 
 TEST_F(AviPlayerTest, DamagedPicturesFailThePlayNotTheProgram) {

@@ -8,6 +8,7 @@ extern "C" {
 #include <libswscale/swscale.h>
 }
 
+#include <algorithm>
 #include <cmath>
 #include <numbers>
 #include <stdexcept>
@@ -189,10 +190,16 @@ void writeAvi(const std::string& path, const AviSpec& spec) {
     AVFrame* frame = av_frame_alloc();
     for (int f = 0; f < spec.frames; ++f) {
         const QColor colour = frameColour(f);
-        for (std::size_t p = 0; p < rgb.size(); p += 3) {
-            rgb[p] = static_cast<std::uint8_t>(colour.red());
-            rgb[p + 1] = static_cast<std::uint8_t>(colour.green());
-            rgb[p + 2] = static_cast<std::uint8_t>(colour.blue());
+        for (int y = 0; y < spec.height; ++y) {
+            for (int x = 0; x < spec.width; ++x) {
+                const std::size_t p = (static_cast<std::size_t>(y) * spec.width + x) * 3;
+                const int shade =
+                    spec.textured ? ((x * 7 + y * 3 + f * 5) % 64) + ((x ^ y) & 15) - 40 : 0;
+                rgb[p] = static_cast<std::uint8_t>(std::clamp(colour.red() + shade, 0, 255));
+                rgb[p + 1] = static_cast<std::uint8_t>(std::clamp(colour.green() - shade, 0, 255));
+                rgb[p + 2] =
+                    static_cast<std::uint8_t>(std::clamp(colour.blue() + shade / 2, 0, 255));
+            }
         }
         frame->format = video->pix_fmt;
         frame->width = spec.width;

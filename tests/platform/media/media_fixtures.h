@@ -28,6 +28,9 @@ struct AviSpec {
     int soundRate = 11025;
     double toneHz = 440;
     int keyframeInterval = 10;
+    // Draws a moving pattern over the colour, as real animations have, instead of a solid
+    // colour (for benchmarks: solid colours decode unrealistically fast).
+    bool textured = false;
 };
 // Throws std::runtime_error when FFmpeg cannot write it.
 void writeAvi(const std::string& path, const AviSpec& spec);
