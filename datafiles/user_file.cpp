@@ -347,7 +347,10 @@ UserFileResult UserFile::writeRecord(const std::string& path, std::string& bytes
     return written;
 }
 
-UserFileResult UserFile::remove(const std::string& path, std::string_view name) {
+UserFileResult UserFile::remove(const std::string& path, std::string_view name, bool* removed) {
+    if (removed != nullptr) {
+        *removed = false;
+    }
     const FileLock lock = FileLock::acquire(path, FileLock::Mode::Exclusive);
     if (!lock.locked()) {
         return UserFileCantOpen;
@@ -373,12 +376,15 @@ UserFileResult UserFile::remove(const std::string& path, std::string_view name) 
             ++keptCount;
         }
     }
-    if (count > 0 && keptCount == count) {
-        // No record carries the name: the file stays as it is.
-        return UserFileNotFound;
+    if (keptCount == count) {
+        // No record carries the name: the file stays as it is (a one-record file included).
+        return UserFileOk;
+    }
+    if (removed != nullptr) {
+        *removed = true;
     }
     if (count <= 1) {
-        // Removing the last user (or from a file that holds none) removes the file.
+        // Removing the last user removes the file.
         return m_ops.remove(path) ? UserFileOk : UserFileCantWrite;
     }
     UserFileHeader header = m_header;

@@ -85,8 +85,9 @@ UserFileResult UserFileList(std::string_view path,
 // Appends a new record for `name`, creating the file when there is none. Does not look for an
 // existing user of that name.
 UserFileResult UserFileAdd(std::string_view path, std::string_view name);
-// Removes every record that carries `name`; removing the last user removes the file. 6 (and no
-// change) when no record carries the name.
+// Removes every record that carries `name`; removing the last user removes the file. When no
+// record carries the name the file is left exactly as it was and the result is 0: deleting a
+// user who is already gone succeeds.
 UserFileResult UserFileDelete(std::string_view path, std::string_view name);
 // Loads the record that carries `name` into CurrentUser. After 6 CurrentUser holds the last
 // record read; after 2 or 5 it is unchanged.
@@ -134,7 +135,8 @@ public:
     UserFileResult add(const std::string& path, std::string_view name);
     // Adds `name` unless a record already carries it, in one locked step. `added` tells which.
     UserFileResult addIfAbsent(const std::string& path, std::string_view name, bool& added);
-    UserFileResult remove(const std::string& path, std::string_view name);
+    // `removed`, when given, tells whether any record carried the name.
+    UserFileResult remove(const std::string& path, std::string_view name, bool* removed = nullptr);
     UserFileResult find(const std::string& path, std::string_view name, UserRecord& current);
     UserFileResult update(const std::string& path, std::string_view name,
                           const UserRecord& current);

@@ -196,9 +196,13 @@ int usersDelete(const std::string& path, std::string_view nameArgument) {
     if (!storedName(nameArgument, name)) {
         return kFailure;
     }
-    const UserFileResult result = hc::UserFile(hc::FileOps::system()).remove(path, name);
+    bool removed = false;
+    const UserFileResult result = hc::UserFile(hc::FileOps::system()).remove(path, name, &removed);
     if (result != UserFileOk) {
         return fail(UserFileMessage(result));
+    }
+    if (!removed) {
+        return fail(UserFileMessage(UserFileNotFound));
     }
     std::printf("deleted: %s\n", shown(hc::recordName(hc::newUserRecord(name))).c_str());
     return 0;
