@@ -12,7 +12,7 @@ namespace hc::pictures {
 
 void registerPictures();
 
-// Wallpaper, 1024 x 768, stretched over the whole desktop (the wallpaper window's Image1).
+// Wallpaper, 1280 x 800, stretched over the whole desktop (the wallpaper window's Image1).
 inline constexpr const char* kWallpaper = ":/pictures/wallpaper.png";
 // The loading message's still, 134 x 33 (StillImg in Panel3); the first frame of
 // "movies\loading.avi", so the movie starts without a jump.

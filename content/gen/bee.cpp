@@ -136,8 +136,8 @@ void drawMouth(QPainter& p, double R, const BeePose& pose, double line) {
     case Mouth::Open:
     case Mouth::Grin: {
         const double open = pose.mouth == Mouth::Grin ? 1.0 : pose.mouthOpen;
-        const double w = pose.mouth == Mouth::Grin ? R * 0.26 : R * (0.12 + 0.06 * open);
-        const double h = R * (0.04 + 0.17 * open);
+        const double w = pose.mouth == Mouth::Grin ? R * 0.26 : R * (0.13 + 0.08 * open);
+        const double h = R * (0.05 + 0.2 * open);
         QPainterPath mouth;
         if (pose.mouth == Mouth::Grin) {
             mouth.moveTo(c.x() - w, c.y() - R * 0.02);

@@ -218,34 +218,63 @@ void paintLogo(QPainter& p, int frame, int frames) {
     p.setBrush(gold);
     p.drawPath(word);
     p.restore();
-    // The quill flies in, writes along the baseline, then rests at the end of the word.
+    // The quill flies in, writes along the baseline, underlines the name with a swoosh and
+    // flies off, leaving the name gleaming.
+    const double swooshStart = 0.72;
+    const double swooshEnd = 0.84;
+    const QPointF swooshFrom(wordBox.right() + 2, wordBox.bottom() + 4);
+    const QPointF swooshTo(wordBox.left() + 6, wordBox.bottom() + 10);
+    auto swooshPoint = [&](double u) {
+        const QPointF control(wordBox.center().x(), wordBox.bottom() + 22);
+        const double a = 1 - u;
+        return QPointF(a * a * swooshFrom.x() + 2 * a * u * control.x() + u * u * swooshTo.x(),
+                       a * a * swooshFrom.y() + 2 * a * u * control.y() + u * u * swooshTo.y());
+    };
+    const double swoosh = clamp01((t - swooshStart) / (swooshEnd - swooshStart));
+    if (swoosh > 0) {
+        QPainterPath line;
+        line.moveTo(swooshPoint(0));
+        for (int i = 1; i <= 24; ++i) {
+            line.lineTo(swooshPoint(swoosh * i / 24.0));
+        }
+        p.setPen(QPen(QColor(0xFF, 0xC8, 0x40), 4, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
+        p.setBrush(Qt::NoBrush);
+        p.drawPath(line);
+    }
     QPointF tip;
     if (t < 0.22) {
         const double u = easeOut(t / 0.22);
         tip = QPointF(lerp(360, wordBox.left(), u), lerp(-20, wordBox.bottom() - 6, u));
-    } else if (t < 0.72) {
+    } else if (t < swooshStart - 0.02) {
         tip = QPointF(edge, wordBox.bottom() - 6 - 10 * std::abs(std::sin(frame * 1.3)));
+    } else if (t < swooshStart) {
+        tip = swooshFrom;
+    } else if (t < swooshEnd) {
+        tip = swooshPoint(swoosh);
     } else {
-        const double u = easeInOut((t - 0.72) / 0.15);
-        tip = QPointF(lerp(wordBox.right() + 4, wordBox.right() - 12, u),
-                      lerp(wordBox.bottom() - 6, wordBox.bottom() + 30, u));
+        const double u = easeInOut((t - swooshEnd) / (1.0 - swooshEnd));
+        tip = QPointF(lerp(swooshTo.x(), -80, u), lerp(swooshTo.y(), -90, u));
     }
-    drawQuill(p, tip, -8, 58);
-    if (t > 0.72) {
-        // The finished name gleams: a burst of sparkles from the last letter.
-        const double burst = clamp01((t - 0.72) / 0.2);
-        const QPointF from(wordBox.right() - 8, wordBox.top() + 6);
-        for (int i = 0; i < 10; ++i) {
-            const double a = i * kPi / 5 + 0.3;
-            const QPointF at(from.x() + std::cos(a) * 44 * burst,
-                             from.y() + std::sin(a) * 36 * burst);
-            drawSparkle(p, at, 9 * (1 - burst) + 2, palette::kHoneyLight);
+    if (tip.y() > -60) {
+        drawQuill(p, tip, -8, 58);
+    }
+    if (t > swooshEnd) {
+        // The finished name gleams: sparkles burst from its first and last letters.
+        const double burst = clamp01((t - swooshEnd) / 0.16);
+        for (const QPointF from : {QPointF(wordBox.right() - 8, wordBox.top() + 6),
+                                   QPointF(wordBox.left() + 10, wordBox.top() + 4)}) {
+            for (int i = 0; i < 8; ++i) {
+                const double a = i * kPi / 4 + 0.3;
+                const QPointF at(from.x() + std::cos(a) * 40 * burst,
+                                 from.y() + std::sin(a) * 32 * burst);
+                drawSparkle(p, at, 9 * (1 - burst) + 2, palette::kHoneyLight);
+            }
         }
     }
     const double subtitle = clamp01((t - 0.78) / 0.15);
     if (subtitle > 0) {
         p.setOpacity(subtitle);
-        drawLettering(p, QStringLiteral("presents"), QPointF(160, 150), houseFont(20, false),
+        drawLettering(p, QStringLiteral("presents"), QPointF(160, 158), houseFont(20, false),
                       QColor(0xE8, 0xEE, 0xFF), QColor(0x14, 0x1D, 0x4A), 1.0);
         p.setOpacity(1.0);
     }
@@ -735,6 +764,11 @@ void paintPhono(QPainter& p, const QImage& backdrop, int frame) {
         const double shift = 158 * open;
         drawCurtain(p, shift, true);
         drawCurtain(p, shift, false);
+        if (shift == 0.0) {
+            // Closed: the title lies whole across the seam.
+            drawLettering(p, QStringLiteral("Phonogram Puzzle"), QPointF(158, 36), houseFont(30),
+                          palette::kWhite, palette::kOutline, 2.5);
+        }
     }
     // The bee: flies in at the start and away as the curtains part; comes back to wave.
     BeePose bee;

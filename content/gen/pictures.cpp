@@ -20,11 +20,12 @@ namespace hc::content {
 namespace {
 
 QImage wallpaper() {
-    QImage image = newImage(1024, 768);
+    // 16:10, between the old 4:3 screens and today's 16:9, so stretching distorts little.
+    QImage image = newImage(1280, 800);
     QPainter p(&image);
     prepare(p);
     const QRectF all(0, 0, image.width(), image.height());
-    QRadialGradient warm(all.center(), 700);
+    QRadialGradient warm(all.center(), 820);
     warm.setColorAt(0.0, QColor(0xFF, 0xD8, 0x6A));
     warm.setColorAt(1.0, QColor(0xF0, 0xA0, 0x20));
     p.fillRect(all, warm);
@@ -43,7 +44,7 @@ QImage wallpaper() {
     // A few happy bees along the edges, where the program's windows rarely cover them.
     const struct {
         double x, y, r, tilt;
-    } bees[] = {{90, 90, 34, -12}, {940, 130, 28, 10}, {120, 680, 26, 8}, {910, 660, 36, -6}};
+    } bees[] = {{100, 96, 34, -12}, {1170, 130, 28, 10}, {130, 700, 26, 8}, {1150, 690, 36, -6}};
     for (const auto& b : bees) {
         BeePose bee;
         bee.centre = QPointF(b.x, b.y);
@@ -98,14 +99,15 @@ QImage menuPicture() {
 // the same drawings as the large ones.
 void drawPencilGlyph(QPainter& p) {
     QPainterPath card;
-    card.addRoundedRect(QRectF(4, 14, 46, 40), 5, 5);
+    card.addRoundedRect(QRectF(3, 14, 44, 40), 5, 5);
     fillOutlined(p, card, palette::kCream, 2.2);
-    drawLettering(p, QStringLiteral("abc"), QPointF(25, 33), houseFont(20), palette::kBlue,
+    drawLettering(p, QStringLiteral("abc"), QPointF(23, 32), houseFont(18), palette::kBlue,
                   palette::kBlue, 0);
     p.setPen(QPen(palette::kRed, 2));
-    p.drawLine(QPointF(10, 45), QPointF(42, 45));
+    p.drawLine(QPointF(9, 44), QPointF(38, 44));
     p.save();
-    p.translate(42, 38);
+    p.translate(47, 38);
+    p.scale(0.85, 0.85);
     p.rotate(28);
     QPainterPath body;
     body.addRect(QRectF(-5, -26, 10, 30));

@@ -18,7 +18,7 @@ TEST(ScreenPictures, EachHasTheSizeOfItsControl) {
         int width, height;
         bool covers; // fills its control completely (no transparent pixels)
     } rows[] = {
-        {pictures::kWallpaper, 1024, 768, true},
+        {pictures::kWallpaper, 1280, 800, true},
         {pictures::kLoadingStill, 134, 33, true},
         {pictures::kTitleArt, 632, 185, true},
         {pictures::kCheckerFloor, 632, 253, true},
