@@ -125,11 +125,8 @@ void MediaPlayer::open(Notify notify) {
     if (m_media == nullptr) {
         throw hc::Error("Cannot open " + describe(m_fileName) + ": media playback has ended");
     }
-    if (m_mode != Mode::NotOpen) {
-        close(wants ? Notify::Yes : Notify::No);
-    } else {
-        interruptPending(wants);
-    }
+    interruptPending(wants);
+    close(Notify::No);
     m_medium = detail::Medium::open(m_deviceType, m_fileName, m_media->mixer().format());
     m_mode = Mode::Stopped;
     m_position = 0;
@@ -216,9 +213,10 @@ void MediaPlayer::startPlay(std::int64_t from, std::int64_t to, bool notify) {
     m_pending = notify;
     try {
         if (to > from) {
-            if (auto sound = m_medium->sound(from, to, mixer.format())) {
-                m_media->ensureAudio();
-                m_audio = mixer.add(std::move(sound));
+            // Without any sound output the play keeps time silently: nothing would pull the
+            // sound, so none is made.
+            if (m_medium->hasSound() && m_media->ensureAudio()) {
+                m_audio = mixer.add(m_medium->sound(from, to, mixer.format()));
             }
         }
         if (m_medium->hasVideo()) {

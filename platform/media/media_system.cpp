@@ -132,7 +132,10 @@ void MediaSystem::playProgramSound(const QString& name) {
     if (m_programSound != 0) {
         m_mixer.fadeOut(m_programSound, m_mixer.framesIn(kProgramSoundFadeMs));
     }
-    ensureAudio();
+    m_programSound = 0;
+    if (!ensureAudio()) {
+        return; // no sound output at all: nothing would ever pull the sound
+    }
     m_programSound =
         m_mixer.add(std::make_unique<detail::PcmSource>(pcm, 0, pcm->frames(), m_mixer.format()));
 }

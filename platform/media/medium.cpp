@@ -74,11 +74,9 @@ public:
     QSize size() const override { return m_video->size(); }
     const QImage& picture(std::int64_t index) override { return m_video->picture(index); }
 
+    bool hasSound() const override { return m_sound != nullptr; }
     std::unique_ptr<AudioSource> sound(std::int64_t from, std::int64_t to,
                                        const MixFormat& format) override {
-        if (!m_sound) {
-            return nullptr;
-        }
         // Frame f starts at f * num / den seconds; the sound from there.
         const auto toSample = [&](std::int64_t frame) {
             return av_rescale(frame, m_unit.num * m_sound->rate, m_unit.den);

@@ -34,7 +34,8 @@ public:
     virtual bool supports(TimeFormat format) const = 0;
     virtual TimeFormat defaultFormat() const = 0;
 
-    // The sound of [from, to) in native units, or null when the medium has none.
+    virtual bool hasSound() const { return true; }
+    // The sound of [from, to) in native units; only when hasSound().
     virtual std::unique_ptr<AudioSource> sound(std::int64_t from, std::int64_t to,
                                                const MixFormat& format) = 0;
     // True when successive sounds share one renderer (the MIDI synthesizer), so the previous

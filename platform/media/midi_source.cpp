@@ -44,7 +44,7 @@ Synth::Synth(int rate, const std::string& name) {
     m_settings = new_fluid_settings();
     if (m_settings != nullptr) {
         fluid_settings_setnum(m_settings, "synth.sample-rate", rate);
-        fluid_settings_setnum(m_settings, "synth.gain", 0.5);
+        fluid_settings_setnum(m_settings, "synth.gain", 0.8);
         m_synth = new_fluid_synth(m_settings);
     }
     if (m_synth == nullptr || fluid_synth_sfload(m_synth, font.c_str(), 1) == FLUID_FAILED) {
