@@ -38,21 +38,26 @@ inline constexpr std::string_view kTitleBeeMovie = "movies\\titlebee.avi"; // 23
 inline constexpr std::string_view kStartMovie = "movies\\start.avi";       // 114 x 126 loop
 inline constexpr std::string_view kTitleMusic = "sound\\title.mid";
 
-// Spelling test: the card arrives in frames 0..15 and leaves in frames 15..30.
+// Spelling test: the card arrives in frames 0..15 and leaves in frames 15..30. 263 x 92, shown
+// from MainPanel's top-left corner: at frame 15 its word slot lies exactly under TheWord (left
+// 16, top 30, 233 x 33, in the label's own grey); frames 0 and 30 are the panel's plain grey.
 inline constexpr std::string_view kFlashCardMovie = "movies\\flashcrd.avi";
 // Reward movies: the prefix, a decimal number from 0 without gaps, ".avi". Every entry under
-// the prefix counts as a reward movie.
+// the prefix counts as a reward movie. 318 x 238 with sound: they fill the reward screen's
+// inner panel (Panel2) from its top-left corner.
 inline constexpr std::string_view kRewardPrefix = "movies\\greatjob\\";
 inline std::string rewardMovie(int number) {
     return std::string(kRewardPrefix) + std::to_string(number) + ".avi";
 }
 
-// Phonogram puzzle. The screen movie opens in frames 0..90 and closes in frames 90..180.
+// Phonogram puzzle. The screen movie opens in frames 0..90 and closes in frames 90..180, at 30
+// frames a second; frame 90 is the backdrop picture itself.
 inline constexpr std::string_view kPhonoMovie = "movies\\phono.avi"; // 316 x 158
 inline constexpr std::string_view kPhonogramTable = "phono\\sound\\phonos.txt";
 inline constexpr std::string_view kPhonogramSounds = "phono\\sound\\phonos.wav";
 // Puzzle k has 16 pieces (4 x 4 of a 141 x 133 picture) and one movie. Every entry under the
-// movie prefix counts as a puzzle.
+// movie prefix counts as a puzzle. A piece is a 33 x 31 bitmap, the inside of its 35 x 33 card,
+// so the finished board matches the first frame of the 141 x 133 movie that replaces it.
 inline constexpr std::string_view kPuzzleMoviePrefix = "phono\\puzzles\\movies\\";
 inline constexpr int kPuzzlePieces = 16;
 inline std::string puzzlePiece(int puzzle, int piece) {
