@@ -21,7 +21,7 @@ struct ToolRun {
 
 class HcplayTest : public TempDirTest {
 protected:
-    // Runs hcplay; with `stopAfterLines`, ends it once that many lines have come.
+    // Runs hcplay; with `stopAfterLines`, terminates it once that many lines have come.
     ToolRun hcplay(const QStringList& args, int stopAfterLines = 0) {
         const char* tools = std::getenv("HC_TOOL_DIR");
         QProcess process;
@@ -40,8 +40,13 @@ protected:
             process.waitForReadyRead(200);
             out += process.readAllStandardOutput();
             if (stopAfterLines > 0 && out.count('\n') >= stopAfterLines) {
-                process.kill();
-                process.waitForFinished(10000);
+                // Regression: SDL once swallowed SIGTERM, and a looping hcplay never ended.
+                process.terminate();
+                if (!process.waitForFinished(10000)) {
+                    ADD_FAILURE() << "hcplay ignored SIGTERM";
+                    process.kill();
+                    process.waitForFinished(10000);
+                }
                 break;
             }
         }
