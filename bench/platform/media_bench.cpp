@@ -52,13 +52,13 @@ std::string fixture(const std::string& name) {
 void LoopingAnimationCpu(benchmark::State& state) {
     app();
     const std::string file = fixture("bee.avi");
-    hc::test::media::AviSpec spec;
-    spec.width = 160;
-    spec.height = 120;
-    spec.fps = 15;
-    spec.frames = 30;
-    spec.textured = true;
-    hc::test::media::writeAvi(file, spec);
+    hc::test::media::AviRecipe recipe;
+    recipe.width = 160;
+    recipe.height = 120;
+    recipe.fps = 15;
+    recipe.frames = 30;
+    recipe.textured = true;
+    hc::test::media::writeAvi(file, recipe);
 
     hc::media::MediaSystem media;
     QWidget display;

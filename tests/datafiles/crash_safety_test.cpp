@@ -45,7 +45,7 @@ protected:
 
 std::vector<Scenario> scenarios() {
     const std::string two = userFileBytes({recordBytes("Ann"), recordBytes("Bob")});
-    RecordSpec bob{"Bob", 45.0f, 0};
+    RecordFields bob{"Bob", 45.0f, 0};
     bob.spell[9] = 91;
     bob.spellAverage = 90.0f;
     SettingsRecord changed = defaultSettings();
@@ -67,7 +67,7 @@ std::vector<Scenario> scenarios() {
              record.ProgramRuns = 5;
              return UserFile(ops).update(p, "bob", record);
          },
-         userFileBytes({recordBytes("Ann"), recordBytes(RecordSpec{"Bob", 0.0f, 5})}),
+         userFileBytes({recordBytes("Ann"), recordBytes(RecordFields{"Bob", 0.0f, 5})}),
          UserFileCantWrite, UserFileCantWrite},
         {"record a result", "U.ERF", two,
          [](FileOps& ops, const std::string& p) {

@@ -47,7 +47,7 @@ inline void put(std::string& bytes, std::size_t offset, const std::string& value
     bytes.replace(offset, value.size(), value);
 }
 
-struct RecordSpec {
+struct RecordFields {
     std::string name;
     float score = 0.0f;
     std::int32_t runs = 0;
@@ -58,26 +58,26 @@ struct RecordSpec {
 };
 
 // One 780-byte user record.
-inline std::string recordBytes(const RecordSpec& spec) {
+inline std::string recordBytes(const RecordFields& recipe) {
     std::string bytes(780, '\0');
-    put(bytes, 0, field(spec.name, 256));
+    put(bytes, 0, field(recipe.name, 256));
     put(bytes, 256, le32(512));
     put(bytes, 264, le32(512));
-    put(bytes, 268, f32(spec.score));
-    put(bytes, 272, le32(static_cast<std::uint32_t>(spec.runs)));
+    put(bytes, 268, f32(recipe.score));
+    put(bytes, 272, le32(static_cast<std::uint32_t>(recipe.runs)));
     for (int i = 0; i < 10; ++i) {
         put(bytes, 276 + 4 * static_cast<std::size_t>(i),
-            le32(static_cast<std::uint32_t>(spec.spell[static_cast<std::size_t>(i)])));
+            le32(static_cast<std::uint32_t>(recipe.spell[static_cast<std::size_t>(i)])));
         put(bytes, 320 + 4 * static_cast<std::size_t>(i),
-            le32(static_cast<std::uint32_t>(spec.phono[static_cast<std::size_t>(i)])));
+            le32(static_cast<std::uint32_t>(recipe.phono[static_cast<std::size_t>(i)])));
     }
-    put(bytes, 316, f32(spec.spellAverage));
-    put(bytes, 360, f32(spec.phonoAverage));
+    put(bytes, 316, f32(recipe.spellAverage));
+    put(bytes, 360, f32(recipe.phonoAverage));
     return bytes;
 }
 
 inline std::string recordBytes(const std::string& name) {
-    return recordBytes(RecordSpec{name});
+    return recordBytes(RecordFields{name});
 }
 
 // A whole user file: the 264-byte header (signature, count, checksum of the rest) and the

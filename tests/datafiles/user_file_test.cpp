@@ -48,7 +48,7 @@ TEST_F(UserFileTest, AddCreatesTheFileAndAppendsByteExactRecords) {
 }
 
 TEST_F(UserFileTest, OperatesOnAFileBuiltFromTheLayout) {
-    RecordSpec zoe{"Zo\xEB", 40.0f, 7};
+    RecordFields zoe{"Zo\xEB", 40.0f, 7};
     zoe.spell[9] = 81;
     zoe.spellAverage = 80.0f;
     write(userFileBytes({recordBytes("Ann"), recordBytes(zoe)}));
@@ -219,7 +219,7 @@ TEST_F(UserFileTest, RecordingAResultShiftsComputesAndWritesInOneStep) {
     float previous = -1.0f;
     ASSERT_EQ(recordResult("U.ERF", "bob", Activity::Spelling, 80, &previous), UserFileOk);
     EXPECT_EQ(previous, 0.0f);
-    RecordSpec bob{"Bob", 40.0f};
+    RecordFields bob{"Bob", 40.0f};
     bob.spell[9] = 81;
     bob.spellAverage = 80.0f;
     EXPECT_EQ(bytes(), userFileBytes({recordBytes("Ann"), recordBytes(bob)}));
@@ -254,8 +254,8 @@ TEST_F(UserFileTest, CountingALoginAndAddingOnlyNewNames) {
     EXPECT_FALSE(added);
     ASSERT_EQ(countLogin("U.ERF", "ann"), UserFileOk);
     ASSERT_EQ(countLogin("U.ERF", "ann"), UserFileOk);
-    EXPECT_EQ(bytes(), userFileBytes({recordBytes(RecordSpec{"Ann", 0.0f, 2})}));
-    EXPECT_EQ(currentUser(), recordBytes(RecordSpec{"Ann", 0.0f, 2}));
+    EXPECT_EQ(bytes(), userFileBytes({recordBytes(RecordFields{"Ann", 0.0f, 2})}));
+    EXPECT_EQ(currentUser(), recordBytes(RecordFields{"Ann", 0.0f, 2}));
     EXPECT_EQ(countLogin("U.ERF", "Bob"), UserFileNotFound);
 }
 

@@ -23,8 +23,8 @@ using hc::media::TimeFormat;
 class AviPlayerTest : public MediaTest {
 protected:
     // Writes `name` (30 frames, 15 fps, 32 x 24) and opens it in a player showing in the display.
-    std::unique_ptr<MediaPlayer> openAvi(const std::string& name, AviSpec spec = {}) {
-        writeAvi(path(name), spec);
+    std::unique_ptr<MediaPlayer> openAvi(const std::string& name, AviRecipe recipe = {}) {
+        writeAvi(path(name), recipe);
         auto player = std::make_unique<MediaPlayer>(m_media);
         player->setDeviceType(DeviceType::AviVideo);
         player->setFileName(QString::fromStdString(path(name)));
@@ -70,10 +70,10 @@ struct CodecCase {
 class AviRangeTest : public AviPlayerTest, public ::testing::WithParamInterface<CodecCase> {};
 
 TEST_P(AviRangeTest, RangeShowsExactlyItsFramesAndNotifiesSuccessfulOnce) {
-    AviSpec spec;
-    spec.codec = GetParam().codec;
-    spec.sound = GetParam().sound;
-    auto player = openAvi("range.avi", spec);
+    AviRecipe recipe;
+    recipe.codec = GetParam().codec;
+    recipe.sound = GetParam().sound;
+    auto player = openAvi("range.avi", recipe);
     Recorder recorder(*player);
 
     // Frames 13..19 cross the keyframe at 20 for the period codecs (a keyframe every 10).
@@ -234,7 +234,7 @@ TEST_F(AviPlayerTest, ANotifyRequestAppliesToTheNextCommandOnly) {
 
 TEST_F(AviPlayerTest, PlayersSharingADisplayShowTheOneStartedLast) {
     auto idle = openAvi("idle.avi");
-    auto talk = openAvi("talk.avi", AviSpec{.frames = 40});
+    auto talk = openAvi("talk.avi", AviRecipe{.frames = 40});
     auto third = openAvi("third.avi");
 
     idle->play(Notify::No);
@@ -284,10 +284,10 @@ TEST_F(AviPlayerTest, PicturesShowAtNaturalSizeFromTheTopLeftUnderTheDisplaysChi
 }
 
 TEST_F(AviPlayerTest, SoundTrackStartsWithTheRangesFirstFrame) {
-    AviSpec spec;
-    spec.sound = true;
-    auto player = openAvi("sound.avi", spec);
-    const auto expected = sine(30 * 735, spec.toneHz, spec.soundRate);
+    AviRecipe recipe;
+    recipe.sound = true;
+    auto player = openAvi("sound.avi", recipe);
+    const auto expected = sine(30 * 735, recipe.toneHz, recipe.soundRate);
 
     player->playRange(10, 12, Notify::No);
     // 2 frames at 15 fps = 1470 samples at 11025 Hz, from sample 10 * 735.
@@ -306,11 +306,11 @@ TEST_F(AviPlayerTest, AMinuteOfLoopingKeepsSoundAndPicturesTogether) {
     // The content's movies: MJPEG with PCM sound at 11025 Hz, looped from the notification as
     // the bee's animations are. Every frame period the device takes its 735 samples; the
     // picture and the sound must both be at the same place of the loop all minute long.
-    AviSpec spec;
-    spec.sound = true;
-    spec.toneHz = 210; // not a divisor of the frame rate: a misplaced block shows
-    auto player = openAvi("loop.avi", spec);
-    const auto tone = sine(30 * 735, spec.toneHz, spec.soundRate);
+    AviRecipe recipe;
+    recipe.sound = true;
+    recipe.toneHz = 210; // not a divisor of the frame rate: a misplaced block shows
+    auto player = openAvi("loop.avi", recipe);
+    const auto tone = sine(30 * 735, recipe.toneHz, recipe.soundRate);
     int loops = 0;
     QObject::connect(player.get(), &MediaPlayer::notified, [&](NotifyResult result) {
         ASSERT_EQ(result, NotifyResult::Successful);
@@ -331,9 +331,9 @@ TEST_F(AviPlayerTest, AMinuteOfLoopingKeepsSoundAndPicturesTogether) {
 }
 
 TEST_F(AviPlayerTest, DamagedPicturesAreSkippedAndThePlayStillEnds) {
-    AviSpec spec;
-    spec.frames = 20;
-    writeAvi(path("good.avi"), spec);
+    AviRecipe recipe;
+    recipe.frames = 20;
+    writeAvi(path("good.avi"), recipe);
     std::string bytes = readFile(path("good.avi"));
     // Overwrite the middle of the file (picture data) with garbage.
     for (std::size_t i = bytes.size() / 3; i < bytes.size() * 2 / 3; ++i) {
@@ -354,11 +354,11 @@ TEST_F(AviPlayerTest, DamagedPicturesAreSkippedAndThePlayStillEnds) {
 }
 
 TEST_F(AviPlayerTest, AFileThatBecomesUnreadableFailsThePlay) {
-    AviSpec spec;
-    spec.width = 160;
-    spec.height = 120;
-    spec.textured = true; // large enough that frame 20 is not in the read buffer
-    auto player = openAvi("vanishing.avi", spec);
+    AviRecipe recipe;
+    recipe.width = 160;
+    recipe.height = 120;
+    recipe.textured = true; // large enough that frame 20 is not in the read buffer
+    auto player = openAvi("vanishing.avi", recipe);
     Recorder recorder(*player);
     player->playRange(0, 2, Notify::Yes);
     stepFrames(2);

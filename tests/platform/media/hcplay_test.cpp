@@ -64,9 +64,9 @@ protected:
 };
 
 TEST_F(HcplayTest, PlaysAnAviRangeWithSoundAndReportsItsEnd) {
-    AviSpec spec;
-    spec.sound = true;
-    writeAvi(path("movie.avi"), spec);
+    AviRecipe recipe;
+    recipe.sound = true;
+    writeAvi(path("movie.avi"), recipe);
     // Frames 3 to 9 at 15 fps: 400 ms.
     const ToolRun run = hcplay({QString::fromStdString(path("movie.avi")), QStringLiteral("--from"),
                                 QStringLiteral("3"), QStringLiteral("--to"), QStringLiteral("9")});
@@ -78,7 +78,7 @@ TEST_F(HcplayTest, PlaysAnAviRangeWithSoundAndReportsItsEnd) {
 }
 
 TEST_F(HcplayTest, LoopsUntilEndedAndPlaysWaveAndMidi) {
-    writeWav(path("speech.wav"), sine(2205, 440, 11025), WavSpec{});
+    writeWav(path("speech.wav"), sine(2205, 440, 11025), WavRecipe{});
     const ToolRun looped =
         hcplay({QString::fromStdString(path("speech.wav")), QStringLiteral("--loop")}, 3);
     ASSERT_GE(looped.lines.size(), 3);

@@ -165,36 +165,36 @@ std::vector<std::int16_t> sine(int frames, double hz, int rate, double amplitude
     return s;
 }
 
-void writeAvi(const std::string& path, const AviSpec& spec) {
+void writeAvi(const std::string& path, const AviRecipe& recipe) {
     Writer writer(path, "avi");
-    AVCodecContext* video = writer.add(spec.codec.c_str());
-    video->width = spec.width;
-    video->height = spec.height;
-    video->time_base = {1, spec.fps};
-    video->framerate = {spec.fps, 1};
-    video->gop_size = spec.keyframeInterval;
+    AVCodecContext* video = writer.add(recipe.codec.c_str());
+    video->width = recipe.width;
+    video->height = recipe.height;
+    video->time_base = {1, recipe.fps};
+    video->framerate = {recipe.fps, 1};
+    video->gop_size = recipe.keyframeInterval;
     video->pix_fmt = video->codec->pix_fmts[0];
-    if (spec.codec == "mjpeg") {
+    if (recipe.codec == "mjpeg") {
         video->pix_fmt = AV_PIX_FMT_YUVJ420P;
         video->flags |= AV_CODEC_FLAG_QSCALE;
         video->global_quality = FF_QP2LAMBDA * 2;
     }
     writer.open(video);
-    AVCodecContext* audio = spec.sound ? addSound(writer, "pcm_u8", spec.soundRate) : nullptr;
+    AVCodecContext* audio = recipe.sound ? addSound(writer, "pcm_u8", recipe.soundRate) : nullptr;
     writer.begin();
 
     SwsContext* sws =
-        sws_getContext(spec.width, spec.height, AV_PIX_FMT_RGB24, spec.width, spec.height,
+        sws_getContext(recipe.width, recipe.height, AV_PIX_FMT_RGB24, recipe.width, recipe.height,
                        video->pix_fmt, SWS_POINT, nullptr, nullptr, nullptr);
-    std::vector<std::uint8_t> rgb(static_cast<std::size_t>(spec.width) * spec.height * 3);
+    std::vector<std::uint8_t> rgb(static_cast<std::size_t>(recipe.width) * recipe.height * 3);
     AVFrame* frame = av_frame_alloc();
-    for (int f = 0; f < spec.frames; ++f) {
+    for (int f = 0; f < recipe.frames; ++f) {
         const QColor colour = frameColour(f);
-        for (int y = 0; y < spec.height; ++y) {
-            for (int x = 0; x < spec.width; ++x) {
-                const std::size_t p = (static_cast<std::size_t>(y) * spec.width + x) * 3;
+        for (int y = 0; y < recipe.height; ++y) {
+            for (int x = 0; x < recipe.width; ++x) {
+                const std::size_t p = (static_cast<std::size_t>(y) * recipe.width + x) * 3;
                 const int shade =
-                    spec.textured ? ((x * 7 + y * 3 + f * 5) % 64) + ((x ^ y) & 15) - 40 : 0;
+                    recipe.textured ? ((x * 7 + y * 3 + f * 5) % 64) + ((x ^ y) & 15) - 40 : 0;
                 rgb[p] = static_cast<std::uint8_t>(std::clamp(colour.red() + shade, 0, 255));
                 rgb[p + 1] = static_cast<std::uint8_t>(std::clamp(colour.green() - shade, 0, 255));
                 rgb[p + 2] =
@@ -202,12 +202,12 @@ void writeAvi(const std::string& path, const AviSpec& spec) {
             }
         }
         frame->format = video->pix_fmt;
-        frame->width = spec.width;
-        frame->height = spec.height;
+        frame->width = recipe.width;
+        frame->height = recipe.height;
         check(av_frame_get_buffer(frame, 0), "picture buffer");
         const std::uint8_t* planes[1] = {rgb.data()};
-        const int strides[1] = {spec.width * 3};
-        sws_scale(sws, planes, strides, 0, spec.height, frame->data, frame->linesize);
+        const int strides[1] = {recipe.width * 3};
+        sws_scale(sws, planes, strides, 0, recipe.height, frame->data, frame->linesize);
         frame->pts = f;
         frame->quality = video->global_quality;
         writer.encode(video, frame);
@@ -217,16 +217,16 @@ void writeAvi(const std::string& path, const AviSpec& spec) {
     sws_freeContext(sws);
     if (audio != nullptr) {
         const int frames =
-            static_cast<int>(static_cast<std::int64_t>(spec.frames) * spec.soundRate / spec.fps);
-        encodeSound(writer, audio, sine(frames, spec.toneHz, spec.soundRate));
+            static_cast<int>(static_cast<std::int64_t>(recipe.frames) * recipe.soundRate / recipe.fps);
+        encodeSound(writer, audio, sine(frames, recipe.toneHz, recipe.soundRate));
     }
     writer.end();
 }
 
 void writeWav(const std::string& path, const std::vector<std::int16_t>& samples,
-              const WavSpec& spec) {
+              const WavRecipe& recipe) {
     Writer writer(path, "wav");
-    AVCodecContext* c = addSound(writer, spec.codec.c_str(), spec.rate);
+    AVCodecContext* c = addSound(writer, recipe.codec.c_str(), recipe.rate);
     writer.begin();
     encodeSound(writer, c, samples);
     writer.end();

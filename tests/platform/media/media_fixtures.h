@@ -18,7 +18,7 @@ QColor frameColour(int index);
 // The frame number (0..63) whose colour lies nearest to `colour`.
 int nearestFrame(QColor colour);
 
-struct AviSpec {
+struct AviRecipe {
     std::string codec = "mjpeg"; // or "msvideo1", "cinepak"
     int width = 32;
     int height = 24;
@@ -33,15 +33,15 @@ struct AviSpec {
     bool textured = false;
 };
 // Throws std::runtime_error when FFmpeg cannot write it.
-void writeAvi(const std::string& path, const AviSpec& spec);
+void writeAvi(const std::string& path, const AviRecipe& recipe);
 
-struct WavSpec {
+struct WavRecipe {
     std::string codec = "pcm_s16le"; // or "pcm_u8", "adpcm_ms", "adpcm_ima_wav"
     int rate = 11025;
 };
 // Mono; throws std::runtime_error when FFmpeg cannot write it.
 void writeWav(const std::string& path, const std::vector<std::int16_t>& samples,
-              const WavSpec& spec);
+              const WavRecipe& recipe);
 std::vector<std::int16_t> sine(int frames, double hz, int rate, double amplitude = 0.5);
 
 // A format-0 MIDI file: 480 ticks per quarter note, the given tempo (microseconds per quarter),

@@ -15,8 +15,8 @@ using hc::media::Mode;
 class OpenErrorTest : public MediaTest {};
 
 TEST_F(OpenErrorTest, UnusableFilesFailWithTheirNameAndAReason) {
-    writeAvi(path("movie.avi"), AviSpec{});
-    writeWav(path("speech.wav"), sine(1000, 440, 11025), WavSpec{});
+    writeAvi(path("movie.avi"), AviRecipe{});
+    writeWav(path("speech.wav"), sine(1000, 440, 11025), WavRecipe{});
     writeFile(path("music.mid"), midiFile(500000, {60}, 480));
     const std::string avi = readFile(path("movie.avi"));
     writeFile(path("noise.bin"), std::string(4000, '\x5A'));
@@ -61,7 +61,7 @@ TEST_F(OpenErrorTest, UnusableFilesFailWithTheirNameAndAReason) {
 }
 
 TEST_F(OpenErrorTest, AFailedOpenLeavesThePreviousFileClosed) {
-    writeAvi(path("movie.avi"), AviSpec{});
+    writeAvi(path("movie.avi"), AviRecipe{});
     MediaPlayer player(m_media);
     player.setFileName(QString::fromStdString(path("movie.avi")));
     player.open();

@@ -19,8 +19,8 @@ using hc::media::TimeFormat;
 class WavePlayerTest : public MediaTest {
 protected:
     std::unique_ptr<MediaPlayer>
-    openWave(const std::string& name, const std::vector<std::int16_t>& samples, WavSpec spec = {}) {
-        writeWav(path(name), samples, spec);
+    openWave(const std::string& name, const std::vector<std::int16_t>& samples, WavRecipe recipe = {}) {
+        writeWav(path(name), samples, recipe);
         auto player = std::make_unique<MediaPlayer>(m_media);
         player->setDeviceType(DeviceType::WaveAudio);
         player->setFileName(QString::fromStdString(path(name)));
@@ -99,7 +99,7 @@ TEST_F(WavePlayerTest, PeriodCodecsDecodeToTheSound) {
     const auto samples = sine(4410, 440, 11025);
     for (const char* codec : {"pcm_u8", "adpcm_ms", "adpcm_ima_wav"}) {
         SCOPED_TRACE(codec);
-        auto player = openWave(std::string(codec) + ".wav", samples, WavSpec{codec, 11025});
+        auto player = openWave(std::string(codec) + ".wav", samples, WavRecipe{codec, 11025});
         player->setTimeFormat(TimeFormat::Samples);
         // Block codecs pad their last block.
         EXPECT_GE(player->length(), 4410);
@@ -122,7 +122,7 @@ TEST_F(WavePlayerTest, OtherMixerRatesGetTheWholeRangeResampled) {
     hc::media::ManualClock clock;
     hc::media::MediaSystem media(clock, hc::media::MediaSystem::AudioOutput::Manual,
                                  hc::media::MixFormat{44100, 2});
-    writeWav(path("tone.wav"), sine(11025, 441, 11025), WavSpec{});
+    writeWav(path("tone.wav"), sine(11025, 441, 11025), WavRecipe{});
     MediaPlayer player(media);
     player.setDeviceType(DeviceType::WaveAudio);
     player.setFileName(QString::fromStdString(path("tone.wav")));

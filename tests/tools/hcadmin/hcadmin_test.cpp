@@ -39,10 +39,10 @@ protected:
 };
 
 TEST_F(HcadminTest, ListsAFileBuiltFromTheLayout) {
-    RecordSpec ann{"Ann", 40.0f, 3};
+    RecordFields ann{"Ann", 40.0f, 3};
     ann.spell[9] = 81;
     ann.spellAverage = 80.0f;
-    RecordSpec zoe{"Zo\xEB", 66.666664f, 12};
+    RecordFields zoe{"Zo\xEB", 66.666664f, 12};
     zoe.phonoAverage = 33.336f;
     writeFile(path("U.ERF"), userFileBytes({recordBytes(ann), recordBytes(zoe)}));
     const ToolRun run = hcadmin("users list U.ERF");
