@@ -94,13 +94,30 @@ ErfResult ErfDirectory::openArchive(const std::string& path, bool verify, char* 
         *count = archive->entryCount;
     }
     const ErfArchiveRecord* owner = archive.get();
-    m_archives.push_back(std::move(archive));
+    try {
+        m_archives.push_back(std::move(archive));
+        // The count comes from the file: reserve no more than the file can hold.
+        const auto fitting =
+            static_cast<std::uint64_t>(size - reader.position()) / erf::kEntryHeaderSize;
+        m_entries.reserve(m_entries.size() + static_cast<std::size_t>(std::min<std::uint64_t>(
+                                                 owner->entryCount, fitting)));
+    } catch (const std::bad_alloc&) {
+        return ErfOutOfMemory;
+    }
 
+    // Entries are appended in reading order and merged into name order when the directory
+    // has been read, also when it fails part way: entries read before the failure stay.
+    const std::size_t firstNew = m_entries.size();
+    bool inOrder = true;
+    const auto finish = [&](ErfResult result) {
+        mergeNewEntries(firstNew, inOrder);
+        return result;
+    };
     for (std::uint32_t i = 0; i < owner->entryCount; ++i) {
-        unsigned char entry[erf::kEntryHeaderSize];
+        const unsigned char* entry = nullptr;
         if (size - reader.position() < static_cast<std::int64_t>(erf::kEntryHeaderSize) ||
-            reader.read(entry, sizeof entry) < sizeof entry) {
-            return ErfUnknownCompression; // the directory ends early
+            (entry = reader.take(erf::kEntryHeaderSize)) == nullptr) {
+            return finish(ErfUnknownCompression); // the directory ends early
         }
         const auto storedLength = erf::readLE32(entry + 256);
         const unsigned char* tag = entry + 260;
@@ -108,36 +125,56 @@ ErfResult ErfDirectory::openArchive(const std::string& path, bool verify, char* 
         const bool compressed = std::memcmp(tag, erf::kZlibTag.data(), 4) == 0;
         const std::int64_t dataStart = reader.position();
         if (storedLength > size - dataStart) {
-            return ErfUnknownCompression; // the entry's data runs past the end of the file
+            return finish(ErfUnknownCompression); // the entry's data runs past the end of the file
         }
         if (!stored && !compressed) {
-            return ErfUnknownCompression;
+            return finish(ErfUnknownCompression);
         }
         // A name without its NUL inside the field is cut to the longest name that fits.
         const auto* nameEnd =
             static_cast<const unsigned char*>(std::memchr(entry, 0, erf::kMaxNameLength));
         const std::size_t nameLength =
             nameEnd != nullptr ? static_cast<std::size_t>(nameEnd - entry) : erf::kMaxNameLength;
-
-        ErfEntryRecord record;
         try {
-            record.name.assign(reinterpret_cast<const char*>(entry), nameLength);
+            ErfEntryRecord record;
+            record.name = m_names.add(reinterpret_cast<const char*>(entry), nameLength);
             record.archive = owner;
             record.dataStart = dataStart;
             record.storedLength = storedLength;
             record.extraValue = erf::readLE32(entry + 264);
             record.compressed = compressed;
-            m_entries.insert(m_entries.end(), std::move(record));
+            if (inOrder && m_entries.size() > firstNew &&
+                erf::compareNames(record.name, m_entries.back().name) < 0) {
+                inOrder = false;
+            }
+            m_entries.push_back(record);
         } catch (const std::bad_alloc&) {
-            return ErfOutOfMemory;
+            return finish(ErfOutOfMemory);
         }
         reader.skip(storedLength);
     }
-    return ErfOk;
+    return finish(ErfOk);
+}
+
+void ErfDirectory::mergeNewEntries(std::size_t firstNew, bool appendedInOrder) {
+    const auto byName = [](const ErfEntryRecord& a, const ErfEntryRecord& b) {
+        return erf::compareNames(a.name, b.name) < 0;
+    };
+    const auto middle = m_entries.begin() + static_cast<std::ptrdiff_t>(firstNew);
+    if (!appendedInOrder) {
+        std::stable_sort(middle, m_entries.end(), byName);
+    }
+    // Stable: among equal names, the earlier archive's entries stay first.
+    if (firstNew > 0 && middle != m_entries.end() && byName(*middle, *(middle - 1))) {
+        std::inplace_merge(m_entries.begin(), middle, m_entries.end(), byName);
+    }
 }
 
 const ErfEntryRecord* ErfDirectory::find(std::string_view name) const {
-    const auto it = m_entries.lower_bound(name);
+    const auto it = std::lower_bound(m_entries.begin(), m_entries.end(), name,
+                                     [](const ErfEntryRecord& entry, std::string_view wanted) {
+                                         return erf::compareNames(entry.name, wanted) < 0;
+                                     });
     if (it == m_entries.end() || erf::compareNames(it->name, name) != 0) {
         return nullptr;
     }
@@ -154,7 +191,30 @@ void ErfDirectory::forEach(const std::function<bool(const ErfEntryRecord&)>& vis
 
 void ErfDirectory::clear() {
     m_entries.clear();
+    m_entries.shrink_to_fit();
+    m_names.clear();
     m_archives.clear();
+}
+
+std::string_view ErfDirectory::NameStore::add(const char* text, std::size_t length) {
+    constexpr std::size_t kBlockSize = 64 * 1024;
+    if (m_used + length + 1 > m_capacity) {
+        const std::size_t capacity = std::max(kBlockSize, length + 1);
+        m_blocks.push_back(std::unique_ptr<char[]>(new char[capacity]));
+        m_capacity = capacity;
+        m_used = 0;
+    }
+    char* place = m_blocks.back().get() + m_used;
+    std::memcpy(place, text, length);
+    place[length] = '\0';
+    m_used += length + 1;
+    return {place, length};
+}
+
+void ErfDirectory::NameStore::clear() {
+    m_blocks.clear();
+    m_used = 0;
+    m_capacity = 0;
 }
 
 } // namespace hc

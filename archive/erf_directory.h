@@ -8,10 +8,10 @@
 #include <cstdint>
 #include <deque>
 #include <functional>
-#include <set>
 #include <memory>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "archive/erf_format.h"
 #include "archive/erf_result.h"
@@ -26,7 +26,9 @@ struct ErfArchiveRecord {
 };
 
 struct ErfEntryRecord {
-    std::string name;                          // at most 255 bytes
+    // At most 255 bytes, NUL-terminated in the directory's own storage (name.data() is a C
+    // string), valid until the directory is cleared.
+    std::string_view name;
     const ErfArchiveRecord* archive = nullptr; // owned by the directory
     std::int64_t dataStart = 0;                // absolute position of the first data byte
     std::uint32_t storedLength = 0;            // data bytes as stored
@@ -51,10 +53,13 @@ public:
     // from the file is checked against the file's size before it is used: an archive whose
     // header, directory or entry data would run past its end fails with
     // ErfUnknownCompression, the result every archive that ends early gives.
+    //
+    // Records handed out by find() and forEach() may move when another archive is opened;
+    // copy a record to keep it (its name stays valid until clear()).
     ErfResult openArchive(const std::string& path, bool verify, char* title, std::uint32_t* count);
 
     // The entry with this name (ASCII letter case ignored); among equal names the one read
-    // first. nullptr when there is none. Costs O(log n).
+    // first. nullptr when there is none. A binary search: O(log n).
     const ErfEntryRecord* find(std::string_view name) const;
 
     // Visits every entry in ascending name order; among equal names in the order they were
@@ -65,24 +70,25 @@ public:
     void clear();
 
 private:
-    struct EntryLess {
-        using is_transparent = void;
-        bool operator()(const ErfEntryRecord& a, const ErfEntryRecord& b) const {
-            return erf::compareNames(a.name, b.name) < 0;
-        }
-        bool operator()(const ErfEntryRecord& a, std::string_view b) const {
-            return erf::compareNames(a.name, b) < 0;
-        }
-        bool operator()(std::string_view a, const ErfEntryRecord& b) const {
-            return erf::compareNames(a, b.name) < 0;
-        }
+    // Stable storage for entry names: blocks that never move once allocated.
+    class NameStore {
+    public:
+        std::string_view add(const char* text, std::size_t length);
+        void clear();
+
+    private:
+        std::vector<std::unique_ptr<char[]>> m_blocks;
+        std::size_t m_used = 0;
+        std::size_t m_capacity = 0;
     };
 
+    // Sorts the entries appended since `firstNew` into the directory, keeping reading order
+    // among equal names. An archive written in name order costs one pass.
+    void mergeNewEntries(std::size_t firstNew, bool appendedInOrder);
+
     std::deque<std::unique_ptr<ErfArchiveRecord>> m_archives;
-    // Equal names are kept in reading order: a multiset inserts an equal element after the
-    // existing ones. Insertion uses the end as hint, so an archive written in sorted name order
-    // is read in linear time.
-    std::multiset<ErfEntryRecord, EntryLess> m_entries;
+    NameStore m_names;
+    std::vector<ErfEntryRecord> m_entries; // in name order; equal names in reading order
 };
 
 } // namespace hc

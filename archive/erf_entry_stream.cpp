@@ -39,7 +39,8 @@ std::FILE* ErfEntryStream::open(const ErfEntryRecord& entry) {
         }
         m_archive = entry.archive;
     }
-    m_entry = &entry;
+    m_current = entry;
+    m_entry = &m_current;
     m_position = entry.dataStart;
     m_atEndOfFile = false;
     seekFile(m_file.get(), m_position);
@@ -47,10 +48,14 @@ std::FILE* ErfEntryStream::open(const ErfEntryRecord& entry) {
     endDecoder();
     m_streamEnded = false;
     m_damaged = false;
-    m_fed = 0;
+    m_read = 0;
+    m_inputBegin = m_inputEnd = 0;
     if (entry.compressed) {
+        if (m_input.empty()) {
+            m_input.resize(64 * 1024);
+        }
         m_zstream = z_stream{};
-        m_zstream.next_in = m_input;
+        m_zstream.next_in = m_input.data();
         m_zstream.avail_in = 0;
         // A decoder that fails to start delivers nothing: every read then gives 0.
         m_damaged = inflateInit(&m_zstream) != Z_OK;
@@ -91,16 +96,23 @@ std::size_t ErfEntryStream::readCompressed(unsigned char* buffer, std::size_t co
     m_zstream.avail_out = room;
     for (;;) {
         if (m_zstream.avail_in == 0) {
-            const std::uint32_t remaining = m_entry->storedLength - m_fed;
-            const std::size_t want = std::min<std::size_t>(sizeof m_input, remaining);
-            const std::size_t got = want > 0 ? std::fread(m_input, 1, want, m_file.get()) : 0;
-            if (got < want) {
-                m_atEndOfFile = true;
+            if (m_inputBegin == m_inputEnd) {
+                const std::uint32_t remaining = m_entry->storedLength - m_read;
+                const std::size_t want = std::min<std::size_t>(m_input.size(), remaining);
+                const std::size_t got =
+                    want > 0 ? std::fread(m_input.data(), 1, want, m_file.get()) : 0;
+                if (got < want) {
+                    m_atEndOfFile = true;
+                }
+                m_position += static_cast<std::int64_t>(got);
+                m_read += static_cast<std::uint32_t>(got);
+                m_inputBegin = 0;
+                m_inputEnd = got;
             }
-            m_position += static_cast<std::int64_t>(got);
-            m_fed += static_cast<std::uint32_t>(got);
-            m_zstream.next_in = m_input;
-            m_zstream.avail_in = static_cast<uInt>(got);
+            const std::size_t piece = std::min(kPiece, m_inputEnd - m_inputBegin);
+            m_zstream.next_in = m_input.data() + m_inputBegin;
+            m_zstream.avail_in = static_cast<uInt>(piece);
+            m_inputBegin += piece;
         }
         // Without input the decoder is still called: it may hold decoded bytes that did not
         // fit into the previous caller's buffer.

@@ -7,15 +7,14 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
+#include <vector>
 
 #include <zlib.h>
 
+#include "archive/erf_directory.h"
 #include "archive/file_io.h"
 
 namespace hc {
-
-struct ErfArchiveRecord;
-struct ErfEntryRecord;
 
 class ErfEntryStream {
 public:
@@ -24,8 +23,8 @@ public:
     ErfEntryStream(const ErfEntryStream&) = delete;
     ErfEntryStream& operator=(const ErfEntryStream&) = delete;
 
-    // Makes `entry` the current entry, positioned at its first data byte. The archive file is
-    // reopened only when the entry belongs to another archive than the previous one; a
+    // Makes a copy of `entry` the current entry, positioned at its first data byte. The archive
+    // file is reopened only when the entry belongs to another archive than the previous one; a
     // compressed entry gets a fresh decoder. Returns the open archive file, or nullptr when it
     // cannot be opened (there is then no current entry).
     std::FILE* open(const ErfEntryRecord& entry);
@@ -55,7 +54,9 @@ private:
 
     UniqueFile m_file;
     const ErfArchiveRecord* m_archive = nullptr;
-    const ErfEntryRecord* m_entry = nullptr;
+    // The record is copied: the directory may move its records when another archive opens.
+    ErfEntryRecord m_current{};
+    const ErfEntryRecord* m_entry = nullptr; // &m_current while there is a current entry
     std::int64_t m_position = 0; // absolute position of the next byte to read from the file
     bool m_atEndOfFile = false;
 
@@ -63,8 +64,14 @@ private:
     bool m_decoderInUse = false;
     bool m_streamEnded = false;
     bool m_damaged = false;
-    std::uint32_t m_fed = 0; // compressed bytes handed to the decoder so far
-    unsigned char m_input[1024];
+    // Compressed bytes read from the file but not yet handed to the decoder. The decoder gets
+    // them in pieces of at most kPiece bytes; the file is read in larger blocks, never beyond
+    // the entry's last byte.
+    static constexpr std::size_t kPiece = 1024;
+    std::vector<unsigned char> m_input;
+    std::size_t m_inputBegin = 0;
+    std::size_t m_inputEnd = 0;
+    std::uint32_t m_read = 0; // compressed bytes read from the file so far
 };
 
 } // namespace hc

@@ -37,12 +37,33 @@ bool looksLikeExecutable(const unsigned char* start, std::size_t size) {
 
 int compareNames(std::string_view a, std::string_view b) {
     const std::size_t common = a.size() < b.size() ? a.size() : b.size();
-    for (std::size_t i = 0; i < common; ++i) {
-        const unsigned char ca = foldCase(static_cast<unsigned char>(a[i]));
-        const unsigned char cb = foldCase(static_cast<unsigned char>(b[i]));
-        if (ca != cb) {
-            return ca < cb ? -1 : 1;
+    const auto* pa = reinterpret_cast<const unsigned char*>(a.data());
+    const auto* pb = reinterpret_cast<const unsigned char*>(b.data());
+    std::size_t i = 0;
+    while (i < common) {
+        // Names often share long prefixes ("phono\puzzles\..."): skip identical bytes eight
+        // at a time, and fold letter case only where the bytes differ.
+        while (i + 8 <= common) {
+            std::uint64_t wa;
+            std::uint64_t wb;
+            std::memcpy(&wa, pa + i, 8);
+            std::memcpy(&wb, pb + i, 8);
+            if (wa != wb) {
+                break;
+            }
+            i += 8;
         }
+        if (i == common) {
+            break;
+        }
+        if (pa[i] != pb[i]) {
+            const unsigned char ca = foldCase(pa[i]);
+            const unsigned char cb = foldCase(pb[i]);
+            if (ca != cb) {
+                return ca < cb ? -1 : 1;
+            }
+        }
+        ++i;
     }
     if (a.size() == b.size()) {
         return 0;

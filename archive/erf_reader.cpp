@@ -53,7 +53,7 @@ void ErfForEachEntry(ErfEntryCallback callback, void* argument) {
         return;
     }
     processReader().directory.forEach([&](const hc::ErfEntryRecord& entry) {
-        return callback(entry.name.c_str(), argument) != 0;
+        return callback(entry.name.data(), argument) != 0;
     });
 }
 

@@ -64,6 +64,33 @@ std::size_t FileReader::read(void* destination, std::size_t count) {
     return done;
 }
 
+const unsigned char* FileReader::take(std::size_t count) {
+    if (count > m_buffer.size()) {
+        return nullptr;
+    }
+    if (m_end - m_begin < count) {
+        // Move what is left to the front and fill the rest of the buffer after it.
+        const std::size_t left = m_end - m_begin;
+        std::memmove(m_buffer.data(), m_buffer.data() + m_begin, left);
+        m_begin = 0;
+        m_end = left;
+        if (m_needSeek) {
+            if (!seekFile(m_file, m_position + static_cast<std::int64_t>(left))) {
+                return nullptr;
+            }
+            m_needSeek = false;
+        }
+        m_end += std::fread(m_buffer.data() + left, 1, m_buffer.size() - left, m_file);
+        if (m_end < count) {
+            return nullptr;
+        }
+    }
+    const unsigned char* bytes = m_buffer.data() + m_begin;
+    m_begin += count;
+    m_position += static_cast<std::int64_t>(count);
+    return bytes;
+}
+
 bool FileReader::skip(std::int64_t count) {
     if (count < 0) {
         return seek(m_position + count);

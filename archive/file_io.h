@@ -38,6 +38,10 @@ public:
 
     // Copies up to `count` bytes; returns how many were available.
     std::size_t read(void* destination, std::size_t count);
+    // The next `count` bytes (at most the buffer's size) in place, without copying, and moves
+    // past them; nullptr when fewer remain (the position is then unchanged). Valid until the
+    // next call.
+    const unsigned char* take(std::size_t count);
     // Moves `count` bytes forward. Positions beyond the end are allowed; reads there give 0.
     bool skip(std::int64_t count);
     bool seek(std::int64_t position);

@@ -90,7 +90,7 @@ int commandList(const std::string& archive) {
         return 1;
     }
     hc::erfDirectory().forEach([](const hc::ErfEntryRecord& entry) {
-        std::printf("%s\t%u\t%s\n", entry.name.c_str(), entry.storedLength,
+        std::printf("%s\t%u\t%s\n", entry.name.data(), entry.storedLength,
                     entry.compressed ? "ZLIB" : "stored");
         return true;
     });
@@ -170,7 +170,7 @@ bool extractEntry(const hc::ErfEntryRecord& entry, const fs::path& target, std::
     }
     hc::ErfEntryStream stream;
     if (stream.open(entry) == nullptr) {
-        error = "Can't open ERF resource: " + entry.name;
+        error = "Can't open ERF resource: " + std::string(entry.name);
         return false;
     }
     hc::UniqueFile out = hc::openFile(target.string(), "wb");
@@ -182,7 +182,8 @@ bool extractEntry(const hc::ErfEntryRecord& entry, const fs::path& target, std::
     while (!stream.ended()) {
         const std::size_t got = stream.read(buffer.data(), buffer.size());
         if (got == 0 && !stream.ended()) {
-            error = "Can't read ERF resource: " + entry.name + " (its data is damaged)";
+            error =
+                "Can't read ERF resource: " + std::string(entry.name) + " (its data is damaged)";
             out.reset();
             fs::remove(target, ec);
             return false;
@@ -215,12 +216,14 @@ int commandExtract(const std::string& archive, const std::string& directory) {
             previous != nullptr && hc::erf::namesEqual(previous->name, entry.name);
         previous = &entry;
         if (duplicate) {
-            printError("skipped " + entry.name + ": an entry of the same name comes first");
+            printError("skipped " + std::string(entry.name) +
+                       ": an entry of the same name comes first");
             return true;
         }
-        const std::optional<fs::path> relative = safeRelativePath(entry.name);
+        const std::optional<fs::path> relative = safeRelativePath(std::string(entry.name));
         if (!relative) {
-            printError("refused " + entry.name + ": it would be written outside " + directory);
+            printError("refused " + std::string(entry.name) + ": it would be written outside " +
+                       directory);
             ++failures;
             return true;
         }
