@@ -315,17 +315,10 @@ UserFileResult UserFile::addRecord(const std::string& path, std::string_view nam
 
 UserFileResult UserFile::update(const std::string& path, std::string_view name,
                                 const UserRecord& current) {
-    const FileLock lock = FileLock::acquire(path, FileLock::Mode::Exclusive);
-    if (!lock.locked()) {
-        return UserFileCantOpen;
-    }
+    FileLock lock;
     std::string bytes;
-    const ReadStatus status = readWholeFile(m_ops, path, "r+b", bytes);
-    if (status != ReadStatus::Ok) {
-        return readStatusResult(status);
-    }
-    if (const UserFileResult checked = checkHeader(bytes, false, m_header); checked != UserFileOk) {
-        return checked;
+    if (const UserFileResult read = readForChange(path, lock, bytes); read != UserFileOk) {
+        return read;
     }
     UserRecord scratch;
     std::size_t index = 0;
@@ -334,6 +327,19 @@ UserFileResult UserFile::update(const std::string& path, std::string_view name,
         return found;
     }
     return writeRecord(path, bytes, index, current);
+}
+
+UserFileResult UserFile::readForChange(const std::string& path, FileLock& lock,
+                                       std::string& bytes) {
+    lock = FileLock::acquire(path, FileLock::Mode::Exclusive);
+    if (!lock.locked()) {
+        return UserFileCantOpen;
+    }
+    const ReadStatus status = readWholeFile(m_ops, path, "r+b", bytes);
+    if (status != ReadStatus::Ok) {
+        return readStatusResult(status);
+    }
+    return checkHeader(bytes, false, m_header);
 }
 
 UserFileResult UserFile::writeRecord(const std::string& path, std::string& bytes, std::size_t index,
@@ -351,17 +357,10 @@ UserFileResult UserFile::remove(const std::string& path, std::string_view name, 
     if (removed != nullptr) {
         *removed = false;
     }
-    const FileLock lock = FileLock::acquire(path, FileLock::Mode::Exclusive);
-    if (!lock.locked()) {
-        return UserFileCantOpen;
-    }
+    FileLock lock;
     std::string bytes;
-    const ReadStatus status = readWholeFile(m_ops, path, "r+b", bytes);
-    if (status != ReadStatus::Ok) {
-        return readStatusResult(status);
-    }
-    if (const UserFileResult checked = checkHeader(bytes, false, m_header); checked != UserFileOk) {
-        return checked;
+    if (const UserFileResult read = readForChange(path, lock, bytes); read != UserFileOk) {
+        return read;
     }
     const std::size_t count = recordCount(m_header);
     std::string kept;

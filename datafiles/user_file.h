@@ -100,6 +100,7 @@ void ComputeScores();
 
 namespace hc {
 
+class FileLock;
 class FileOps;
 
 inline constexpr std::string_view kUserFileSignature = "QRV Honeycombwordsmiths User File";
@@ -161,6 +162,9 @@ public:
 private:
     UserFileResult addRecord(const std::string& path, std::string_view name, bool onlyIfAbsent,
                              bool& added);
+    // Locks the file for a change and reads it whole for update, checking its header but not
+    // its checksum. The lock is held in `lock` until the caller lets it go.
+    UserFileResult readForChange(const std::string& path, FileLock& lock, std::string& bytes);
     // Puts `record` at `index` of a checked image and replaces the file by it.
     UserFileResult writeRecord(const std::string& path, std::string& bytes, std::size_t index,
                                const UserRecord& record);

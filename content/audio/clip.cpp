@@ -53,52 +53,38 @@ std::optional<fs::path> findOverride(const fs::path& overrideDir, std::string_vi
     return found;
 }
 
+std::vector<std::string> soxToClipFormat(const Tools& tools, const fs::path& in,
+                                         const fs::path& out) {
+    // -D: no dither, -R: repeatable.
+    return {tools.sox,
+            "-D",
+            "-R",
+            "-V2",
+            in.string(),
+            "-r",
+            std::to_string(kClipRate),
+            "-c",
+            "1",
+            "-b",
+            "16",
+            "-e",
+            "signed-integer",
+            "-t",
+            "wav",
+            out.string()};
+}
+
 void convertRecording(const Tools& tools, const fs::path& in, const fs::path& out) {
-    // -D: no dither, -R: repeatable. Downmix and resample come first, so that both the
+    // Downmix and resample come first, so that both the
     // silence detection and the final level see the sound as it will be stored.
-    runProgram({tools.sox,
-                "-D",
-                "-R",
-                "-V2",
-                in.string(),
-                "-r",
-                std::to_string(kClipRate),
-                "-c",
-                "1",
-                "-b",
-                "16",
-                "-e",
-                "signed-integer",
-                "-t",
-                "wav",
-                out.string(),
-                "channels",
-                "1",
-                "highpass",
-                "60",
-                "rate",
-                std::to_string(kClipRate),
-                "norm",
-                "-3",
-                "silence",
-                "-l",
-                "1",
-                "0.02",
-                "0.5%",
-                "-1",
-                "0.6",
-                "0.5%",
-                "reverse",
-                "silence",
-                "1",
-                "0.02",
-                "0.5%",
-                "reverse",
-                "norm",
-                "-1",
-                "pad",
-                "0.1",
-                "0.2"});
+    std::vector<std::string> command = soxToClipFormat(tools, in, out);
+    command.insert(command.end(),
+                   {"channels", "1",    "highpass", "60",      "rate",    std::to_string(kClipRate),
+                    "norm",     "-3",   "silence",  "-l",      "1",       "0.02",
+                    "0.5%",     "-1",   "0.6",      "0.5%",    "reverse", "silence",
+                    "1",        "0.02", "0.5%",     "reverse", "norm",    "-1",
+                    "pad",      "0.1",  "0.2"});
+    runProgram(command);
     // A recording of nothing but silence is trimmed to the pads alone; refuse it rather
     // than ship a clip the child cannot hear.
     const MonoSound sound = readMonoWav(out);

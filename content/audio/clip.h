@@ -7,6 +7,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace hc::audio {
 
@@ -20,6 +21,11 @@ struct Tools {
 
 // Every narrator clip sounds alike: mono, 11025 Hz, 16-bit PCM.
 inline constexpr int kClipRate = 11025;
+
+// The start of a sox command that writes `in` to `out` in the clip format, repeatably (no
+// dither, no random numbers); effects follow.
+std::vector<std::string> soxToClipFormat(const Tools& tools, const std::filesystem::path& in,
+                                         const std::filesystem::path& out);
 
 // The recording a school dropped in for clip `clip`: overrideDir/bee/<clip>.wav, the file
 // name matched ignoring ASCII letter case (recordings made on Windows often arrive as

@@ -103,32 +103,11 @@ void renderSoundTrack(const Tools& tools, const std::string& smf, double seconds
     writeFloatWav(raw, kRenderRate, 1, sound);
     const std::string length = formatSeconds(seconds);
     try {
-        runProgram({tools.sox,
-                    "-D",
-                    "-R",
-                    "-V2",
-                    raw.string(),
-                    "-r",
-                    std::to_string(kClipRate),
-                    "-c",
-                    "1",
-                    "-b",
-                    "16",
-                    "-e",
-                    "signed-integer",
-                    "-t",
-                    "wav",
-                    part.string(),
-                    "fade",
-                    "t",
-                    "0",
-                    length,
-                    formatSeconds(std::min(0.4, seconds / 4)),
-                    "norm",
-                    "-1",
-                    "trim",
-                    "0",
-                    length});
+        std::vector<std::string> command = soxToClipFormat(tools, raw, part);
+        command.insert(command.end(),
+                       {"fade", "t", "0", length, formatSeconds(std::min(0.4, seconds / 4)), "norm",
+                        "-1", "trim", "0", length});
+        runProgram(command);
     } catch (...) {
         std::error_code ignored;
         std::filesystem::remove(raw, ignored);

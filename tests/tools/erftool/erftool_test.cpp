@@ -4,41 +4,25 @@
 #include <cstdlib>
 #include <filesystem>
 #include <string>
-#include <sys/wait.h>
 
 #include <gtest/gtest.h>
-
-using namespace std::string_literals;
 
 #include "archive/erf_format.h"
 #include "archive_bytes.h"
 #include "temp_dir.h"
+#include "tool_run.h"
 
 namespace fs = std::filesystem;
+using namespace std::string_literals;
 
 namespace hc::test {
 namespace {
-
-struct ToolRun {
-    int status = -1;
-    std::string out;
-    std::string err;
-};
 
 class ErfToolTest : public TempDirTest {
 protected:
     // Runs erftool with the arguments (already shell-quoted) and collects its output.
     ToolRun erftool(const std::string& arguments) {
-        const char* tools = std::getenv("HC_TOOL_DIR");
-        const std::string tool = std::string(tools != nullptr ? tools : ".") + "/erftool";
-        const std::string command = "'" + tool + "' " + arguments + " >'" + path("out.txt") +
-                                    "' 2>'" + path("err.txt") + "'";
-        const int raw = std::system(command.c_str());
-        ToolRun run;
-        run.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
-        run.out = readFile(path("out.txt"));
-        run.err = readFile(path("err.txt"));
-        return run;
+        return runShell("'" + toolPath("erftool") + "' " + arguments);
     }
 
     void makeSourceFolder() {

@@ -3,6 +3,7 @@
 #include "datafiles/user_file.h"
 #include "file_bytes.h"
 #include "temp_dir.h"
+#include "tool_run.h"
 
 #include <algorithm>
 #include <cstdlib>
@@ -14,26 +15,11 @@
 namespace hc::test {
 namespace {
 
-struct ToolRun {
-    int status = -1;
-    std::string out;
-    std::string err;
-};
-
 class HcadminTest : public TempDirTest {
 protected:
     // Runs a shell command line in the test folder, with $H standing for hcadmin.
     ToolRun shell(const std::string& commandLine) {
-        const char* tools = std::getenv("HC_TOOL_DIR");
-        EXPECT_NE(tools, nullptr);
-        const std::string command = "H='" + std::string(tools ? tools : "") + "/hcadmin'; " +
-                                    commandLine + " >out.txt 2>err.txt";
-        const int raw = std::system(command.c_str());
-        ToolRun run;
-        run.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
-        run.out = readFile(path("out.txt"));
-        run.err = readFile(path("err.txt"));
-        return run;
+        return runShell("H='" + toolPath("hcadmin") + "'; " + commandLine);
     }
     ToolRun hcadmin(const std::string& arguments) { return shell("\"$H\" " + arguments); }
 };

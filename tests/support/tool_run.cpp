@@ -1,0 +1,25 @@
+#include "tool_run.h"
+
+#include <cstdlib>
+#include <sys/wait.h>
+
+#include "temp_dir.h"
+
+namespace hc::test {
+
+std::string toolPath(const std::string& tool) {
+    const char* tools = std::getenv("HC_TOOL_DIR");
+    return std::string(tools != nullptr ? tools : ".") + "/" + tool;
+}
+
+ToolRun runShell(const std::string& commandLine) {
+    const std::string command = "{ " + commandLine + "; } >out.txt 2>err.txt";
+    const int raw = std::system(command.c_str());
+    ToolRun run;
+    run.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
+    run.out = readFile("out.txt");
+    run.err = readFile("err.txt");
+    return run;
+}
+
+} // namespace hc::test
