@@ -13,24 +13,12 @@
 namespace hc::test::media {
 namespace {
 
-using hc::media::DeviceType;
-using hc::media::MediaPlayer;
-using hc::media::Mode;
-using hc::media::Notify;
-using hc::media::NotifyResult;
-using hc::media::TimeFormat;
-
 class AviPlayerTest : public MediaTest {
 protected:
     // Writes `name` (30 frames, 15 fps, 32 x 24) and opens it in a player showing in the display.
     std::unique_ptr<MediaPlayer> openAvi(const std::string& name, AviRecipe recipe = {}) {
         writeAvi(path(name), recipe);
-        auto player = std::make_unique<MediaPlayer>(m_media);
-        player->setDeviceType(DeviceType::AviVideo);
-        player->setFileName(QString::fromStdString(path(name)));
-        player->setDisplay(&m_display);
-        player->open(Notify::No);
-        return player;
+        return openPlayer(DeviceType::AviVideo, name, &m_display);
     }
 };
 

@@ -216,8 +216,8 @@ void writeAvi(const std::string& path, const AviRecipe& recipe) {
     av_frame_free(&frame);
     sws_freeContext(sws);
     if (audio != nullptr) {
-        const int frames =
-            static_cast<int>(static_cast<std::int64_t>(recipe.frames) * recipe.soundRate / recipe.fps);
+        const int frames = static_cast<int>(static_cast<std::int64_t>(recipe.frames) *
+                                            recipe.soundRate / recipe.fps);
         encodeSound(writer, audio, sine(frames, recipe.toneHz, recipe.soundRate));
     }
     writer.end();

@@ -34,6 +34,18 @@ Recorder::Recorder(hc::media::MediaPlayer& player) {
                      [this](hc::media::NotifyResult result) { results.push_back(result); });
 }
 
+std::unique_ptr<MediaPlayer> MediaTest::openPlayer(DeviceType type, const std::string& name,
+                                                   QWidget* display) {
+    auto player = std::make_unique<MediaPlayer>(m_media);
+    player->setDeviceType(type);
+    player->setFileName(QString::fromStdString(path(name)));
+    if (display != nullptr) {
+        player->setDisplay(display);
+    }
+    player->open(Notify::No);
+    return player;
+}
+
 void MediaTest::SetUp() {
     TempDirTest::SetUp();
     m_display.resize(100, 80);

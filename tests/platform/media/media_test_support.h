@@ -8,11 +8,19 @@
 #include <QWidget>
 
 #include <chrono>
+#include <memory>
+#include <string>
 #include <vector>
 
 namespace hc::test::media {
 
 using namespace std::chrono_literals;
+using hc::media::DeviceType;
+using hc::media::MediaPlayer;
+using hc::media::Mode;
+using hc::media::Notify;
+using hc::media::NotifyResult;
+using hc::media::TimeFormat;
 
 // A player's notifications, in the order the event loop delivered them.
 struct Recorder {
@@ -39,6 +47,10 @@ protected:
     // The fixture frame seen in the display, or -1 when its own background shows.
     int shownFrame() const;
     std::vector<float> render(int frames);
+    // A player of `type` on the file `name` in the test directory, opened without notification;
+    // shown in `display` when one is given.
+    std::unique_ptr<MediaPlayer> openPlayer(DeviceType type, const std::string& name,
+                                            QWidget* display = nullptr);
 
     hc::media::ManualClock m_clock;
     hc::media::MediaSystem m_media{m_clock, hc::media::MediaSystem::AudioOutput::Manual, kMix};

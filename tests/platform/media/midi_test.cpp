@@ -11,12 +11,7 @@
 namespace hc::test::media {
 namespace {
 
-using hc::media::DeviceType;
-using hc::media::MediaPlayer;
 using hc::media::MidiSong;
-using hc::media::Mode;
-using hc::media::Notify;
-using hc::media::NotifyResult;
 using hc::media::parseMidi;
 
 MidiSong parse(const std::string& bytes) {

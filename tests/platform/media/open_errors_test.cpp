@@ -8,10 +8,6 @@
 namespace hc::test::media {
 namespace {
 
-using hc::media::DeviceType;
-using hc::media::MediaPlayer;
-using hc::media::Mode;
-
 class OpenErrorTest : public MediaTest {};
 
 TEST_F(OpenErrorTest, UnusableFilesFailWithTheirNameAndAReason) {

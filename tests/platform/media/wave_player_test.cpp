@@ -9,23 +9,13 @@
 namespace hc::test::media {
 namespace {
 
-using hc::media::DeviceType;
-using hc::media::MediaPlayer;
-using hc::media::Mode;
-using hc::media::Notify;
-using hc::media::NotifyResult;
-using hc::media::TimeFormat;
-
 class WavePlayerTest : public MediaTest {
 protected:
-    std::unique_ptr<MediaPlayer>
-    openWave(const std::string& name, const std::vector<std::int16_t>& samples, WavRecipe recipe = {}) {
+    std::unique_ptr<MediaPlayer> openWave(const std::string& name,
+                                          const std::vector<std::int16_t>& samples,
+                                          WavRecipe recipe = {}) {
         writeWav(path(name), samples, recipe);
-        auto player = std::make_unique<MediaPlayer>(m_media);
-        player->setDeviceType(DeviceType::WaveAudio);
-        player->setFileName(QString::fromStdString(path(name)));
-        player->open(Notify::No);
-        return player;
+        return openPlayer(DeviceType::WaveAudio, name);
     }
 };
 
