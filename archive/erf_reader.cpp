@@ -65,6 +65,17 @@ void ErfCloseAll() {
 
 namespace hc {
 
+std::vector<std::string> erfEntryNames() {
+    std::vector<std::string> names;
+    ErfForEachEntry(
+        [](const char* name, void* list) {
+            static_cast<std::vector<std::string>*>(list)->push_back(name);
+            return 1;
+        },
+        &names);
+    return names;
+}
+
 const ErfDirectory& erfDirectory() {
     return processReader().directory;
 }

@@ -12,6 +12,8 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
+#include <string>
+#include <vector>
 
 #include "archive/erf_result.h"
 
@@ -48,6 +50,9 @@ void ErfForEachEntry(ErfEntryCallback callback, void* argument);
 void ErfCloseAll();
 
 namespace hc {
+
+// Every entry name, in ErfForEachEntry's order.
+std::vector<std::string> erfEntryNames();
 
 // The process-wide directory behind these functions, for code that needs more than names
 // (erftool's listing, the temporary-file manager's own read cursor).

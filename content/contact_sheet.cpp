@@ -78,13 +78,7 @@ int main(int argc, char** argv) {
         if (ErfOpenArchive(argv[1], true, nullptr, nullptr) != 0) {
             throw std::runtime_error(std::string("can't open archive ") + argv[1]);
         }
-        std::vector<std::string> names;
-        ErfForEachEntry(
-            [](const char* name, void* list) {
-                static_cast<std::vector<std::string>*>(list)->push_back(name);
-                return 1;
-            },
-            &names);
+        const std::vector<std::string> names = hc::erfEntryNames();
         QTemporaryDir scratch;
         std::vector<Tile> tiles;
         int puzzles = 0;

@@ -30,17 +30,6 @@ std::string scratchPath() {
     return path;
 }
 
-std::vector<std::string> entryNames() {
-    std::vector<std::string> names;
-    ErfForEachEntry(
-        [](const char* name, void* out) {
-            static_cast<std::vector<std::string>*>(out)->push_back(name);
-            return 1;
-        },
-        &names);
-    return names;
-}
-
 void readEntry(const std::string& name) {
     if (ErfOpenEntry(name.c_str()) == nullptr) {
         return;
@@ -67,7 +56,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         char title[256];
         std::uint32_t count = 0;
         ErfOpenArchive(path.c_str(), verify, title, &count);
-        for (const std::string& name : entryNames()) {
+        for (const std::string& name : hc::erfEntryNames()) {
             readEntry(name);
             std::string temp;
             try {

@@ -23,16 +23,7 @@ bool openProgramArchive() {
 }
 
 std::vector<std::string> archiveNames() {
-    std::vector<std::string> names;
-    if (openProgramArchive()) {
-        ErfForEachEntry(
-            [](const char* name, void* list) {
-                static_cast<std::vector<std::string>*>(list)->push_back(name);
-                return 1;
-            },
-            &names);
-    }
-    return names;
+    return openProgramArchive() ? hc::erfEntryNames() : std::vector<std::string>{};
 }
 
 std::string archiveEntry(const std::string& name) {
