@@ -2,6 +2,7 @@
 
 #include "archive/error.h"
 #include "platform/media/audio_device.h"
+#include "platform/media/clock_timer.h"
 #include "platform/media/ffmpeg_media.h"
 #include "platform/media/media_player.h"
 #include "platform/media/pcm_source.h"
@@ -53,6 +54,9 @@ MediaSystem::~MediaSystem() {
     for (MediaPlayer* player : std::vector<MediaPlayer*>(m_players)) {
         player->mediaSystemGone();
     }
+    for (ClockTimer* timer : m_timers) {
+        timer->mediaSystemGone();
+    }
     // The device stops pulling before the mixer and its sources go.
     m_device.reset();
 }
@@ -74,12 +78,26 @@ void MediaSystem::removePlayer(MediaPlayer* player) {
     reschedule();
 }
 
+void MediaSystem::addTimer(ClockTimer* timer) {
+    m_timers.push_back(timer);
+}
+
+void MediaSystem::removeTimer(ClockTimer* timer) {
+    std::erase(m_timers, timer);
+    reschedule();
+}
+
 void MediaSystem::reschedule() {
     std::optional<Duration> next;
     for (const MediaPlayer* player : m_players) {
         if (player->m_play) {
             const Duration deadline = player->nextDeadline();
             next = next ? std::min(*next, deadline) : deadline;
+        }
+    }
+    for (const ClockTimer* timer : m_timers) {
+        if (const auto deadline = timer->deadline()) {
+            next = next ? std::min(*next, *deadline) : *deadline;
         }
     }
     if (!next) {
@@ -108,6 +126,10 @@ void MediaSystem::wake() {
         if (std::find(m_players.begin(), m_players.end(), player) != m_players.end()) {
             player->advance(now);
         }
+    }
+    // Timers only post their timeouts, so none can change the list while it is walked.
+    for (ClockTimer* timer : m_timers) {
+        timer->advance(now);
     }
     reschedule();
 }

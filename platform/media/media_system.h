@@ -13,12 +13,13 @@
 namespace hc::media {
 
 class AudioDevice;
+class ClockTimer;
 class MediaPlayer;
 namespace detail {
 struct PcmBuffer;
 }
 
-// The program's one playback engine: the clock every player follows, the audio mixer with its
+// The program's one playback engine: the clock every player (and every ClockTimer) follows, the audio mixer with its
 // SDL2 device, and the channel for the program's own sounds. Create one on the user-interface
 // thread (after the QApplication) and pass it to every MediaPlayer; it must outlive them.
 class MediaSystem : public QObject {
@@ -50,12 +51,15 @@ public:
     void playProgramSound(const QString& name);
 
 private:
+    friend class ClockTimer;
     friend class MediaPlayer;
     MediaSystem(std::unique_ptr<Clock> ownClock, Clock* clock, AudioOutput output,
                 MixFormat format);
     void addPlayer(MediaPlayer* player);
     void removePlayer(MediaPlayer* player);
-    // Asks the clock for the next moment a playing player needs attention.
+    void addTimer(ClockTimer* timer);
+    void removeTimer(ClockTimer* timer);
+    // Asks the clock for the next moment a playing player or an active timer needs attention.
     void reschedule();
     void wake();
 
@@ -64,6 +68,7 @@ private:
     Mixer m_mixer;
     std::unique_ptr<AudioDevice> m_device;
     std::vector<MediaPlayer*> m_players;
+    std::vector<ClockTimer*> m_timers;
     bool m_wakePosted = false;
     QHash<QString, std::shared_ptr<const detail::PcmBuffer>> m_programSounds;
     Mixer::SourceId m_programSound = 0;

@@ -1,0 +1,111 @@
+# Helpers for the end-to-end journeys of scripts/screenshots. Sourced in a subshell per
+# journey, with `set -euo pipefail`; HC_ROOT, HC_BUILD, HC_OUT, HC_JOURNEY and DISPLAY are set.
+# A failing helper ends the journey with a message.
+
+hc_fail() {
+    echo "FAIL: $*" >&2
+    exit 1
+}
+
+# A fresh program directory for the journey: the programs and DATA.ERF, nothing else.
+# HC_DIR names it afterwards.
+hc_prepare_program_dir() {
+    HC_DIR="$HC_OUT/work/$HC_JOURNEY"
+    rm -rf "$HC_DIR"
+    mkdir -p "$HC_DIR" "$HC_DIR/tmp"
+    local f
+    for f in "$HC_BUILD"/program/*; do
+        [[ -f "$f" ]] && cp -p "$f" "$HC_DIR/"
+    done
+    export HC_DIR
+    # Temporary files of the programs go here, so a journey can check none is left behind.
+    export TMP="$HC_DIR/tmp"
+    export SDL_AUDIODRIVER="${SDL_AUDIODRIVER:-dummy}"
+    export ASAN_OPTIONS="${ASAN_OPTIONS:-detect_leaks=0}"
+}
+
+# hc_start PROGRAM [ARGS...]: starts a program of the program directory in the background,
+# from that directory; its pid in HC_PID, its output in HC_OUT/HC_JOURNEY-PROGRAM.err.
+hc_start() {
+    local program="$1"
+    shift
+    (cd "$HC_DIR" && exec "./$program" "$@") >"$HC_OUT/$HC_JOURNEY-$program.err" 2>&1 &
+    HC_PID=$!
+}
+
+# hc_window TITLE [SECONDS]: prints the id of the visible window whose title is exactly TITLE,
+# waiting for it up to SECONDS (default 30).
+hc_window() {
+    local title="$1" seconds="${2:-30}" id
+    local deadline=$((SECONDS + seconds))
+    while ((SECONDS < deadline)); do
+        id="$(xdotool search --onlyvisible --name "^${title}\$" 2>/dev/null | tail -n 1 || true)"
+        if [[ -n "$id" ]]; then
+            echo "$id"
+            return 0
+        fi
+        sleep 0.1
+    done
+    hc_fail "no window \"$title\" within ${seconds} s"
+}
+
+# hc_gone TITLE [SECONDS]: waits until no visible window has the title TITLE.
+hc_gone() {
+    local title="$1" seconds="${2:-30}"
+    local deadline=$((SECONDS + seconds))
+    while ((SECONDS < deadline)); do
+        if ! xdotool search --onlyvisible --name "^${title}\$" >/dev/null 2>&1; then
+            return 0
+        fi
+        sleep 0.1
+    done
+    hc_fail "window \"$title\" still there after ${seconds} s"
+}
+
+# hc_click WINDOW X Y: a left click at X, Y of the window's client area (logical pixels).
+hc_click() {
+    xdotool mousemove --window "$1" "$2" "$3" click 1
+    sleep 0.2
+}
+
+# hc_key WINDOW KEY...: keys (xdotool names: Return, Escape, Tab) to the focused window.
+hc_key() {
+    local window="$1"
+    shift
+    xdotool windowactivate --sync "$window" 2>/dev/null || true
+    xdotool key --clearmodifiers "$@"
+    sleep 0.2
+}
+
+# hc_type WINDOW TEXT: types TEXT into the focused control of the window.
+hc_type() {
+    xdotool windowactivate --sync "$1" 2>/dev/null || true
+    xdotool type --delay 40 "$2"
+    sleep 0.2
+}
+
+# hc_shot WINDOW NAME: the window as it is on screen, HC_OUT/NAME.png.
+hc_shot() {
+    sleep 0.3
+    import -window "$1" "$HC_OUT/$2.png" || hc_fail "no screenshot of $2"
+}
+
+# hc_shot_screen NAME: the whole screen, HC_OUT/NAME.png.
+hc_shot_screen() {
+    sleep 0.3
+    import -window root "$HC_OUT/$1.png" || hc_fail "no screenshot of $1"
+}
+
+# hc_wait_exit PID [SECONDS]: waits for the process to end; fails when it does not, or when it
+# ends with a non-zero exit code.
+hc_wait_exit() {
+    local pid="$1" seconds="${2:-30}"
+    local deadline=$((SECONDS + seconds))
+    while kill -0 "$pid" 2>/dev/null; do
+        ((SECONDS < deadline)) || hc_fail "process $pid still running after ${seconds} s"
+        sleep 0.1
+    done
+    local code=0
+    wait "$pid" || code=$?
+    ((code == 0)) || hc_fail "process $pid ended with exit code $code"
+}
