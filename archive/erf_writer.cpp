@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <cstring>
 #include <limits>
+#include <optional>
 #include <vector>
 
 #include <unistd.h>
@@ -16,28 +17,36 @@ namespace hc {
 
 ErfWriter::ErfWriter(std::string path, std::string title, std::span<const unsigned char> prefix)
     : m_path(std::move(path)) {
-    m_tempPath = m_path + ".partial";
-    m_file = openFile(m_tempPath, "wb");
-    if (!m_file) {
-        fail("cannot create " + m_tempPath + ": " + std::strerror(errno));
+    if (title.size() > erf::kTitleSize - 1) {
+        title.resize(erf::kTitleSize - 1);
+    }
+    unsigned char header[erf::kHeaderSize] = {};
+    std::memcpy(header, title.data(), title.size());
+    // A stand-alone archive whose first bytes read as a program header would be searched for
+    // the marker of an appended archive, and never open.
+    if (prefix.empty() && erf::looksLikeExecutable(header, sizeof header)) {
+        fail("the title \"" + title +
+             "\" begins like a program (\"MZ\" or ELF): no reader could open the archive");
         return;
     }
+    std::optional<NewFile> created = createFileBeside(m_path, ".partial");
+    if (!created) {
+        fail("cannot create a new file beside " + m_path + ": " + std::strerror(errno));
+        return;
+    }
+    m_tempPath = std::move(created->name);
+    m_file = std::move(created->file);
     if (!prefix.empty()) {
         const auto signature = erf::embedSignature();
         writeBytes(prefix, false);
         writeBytes(signature, false);
         m_headerOffset = static_cast<std::int64_t>(prefix.size() + signature.size());
     }
-    unsigned char header[erf::kHeaderSize] = {};
-    if (title.size() > erf::kTitleSize - 1) {
-        title.resize(erf::kTitleSize - 1);
-    }
-    std::memcpy(header, title.data(), title.size());
     writeBytes(header, false);
 }
 
 ErfWriter::~ErfWriter() {
-    if (!m_finished) {
+    if (!m_finished && !m_tempPath.empty()) {
         m_file.reset();
         std::remove(m_tempPath.c_str());
     }

@@ -3,10 +3,16 @@
 // Writes ERF archives: the header, each entry (stored or ZLIB-compressed) and the checksum.
 // Used by the archive tool and by tests and benchmarks that need real archives.
 //
-// Entries are written in the order they are added. The finished file replaces `path` only when
-// everything was written and flushed (it is written beside it first), so a failed build never
-// leaves a half-written archive under the final name. Output depends only on the input: the
-// same entries give the same bytes every time.
+// Entries are written in the order they are added. The archive is written into a new file of
+// this writer's own beside `path` (created exclusively, so two writers of one `path` never share
+// it and a link planted there is never written through) and renamed over `path` only when
+// everything was written and flushed: a failed build never leaves a half-written archive under
+// the final name, and the writer's file is removed again when it is not finished. Output depends
+// only on the input: the same entries give the same bytes every time.
+//
+// Every archive it finishes opens again: a stand-alone archive whose title begins like a
+// program ("MZ", or ELF's 0x7F "ELF") is refused, as the reader would look for an appended
+// archive in it.
 
 #include <cstdint>
 #include <span>

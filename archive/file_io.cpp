@@ -1,13 +1,45 @@
 #include "file_io.h"
 
 #include <algorithm>
+#include <atomic>
+#include <cerrno>
 #include <cstring>
+#include <fcntl.h>
 #include <sys/types.h>
+#include <unistd.h>
 
 namespace hc {
 
 UniqueFile openFile(const std::string& path, const char* mode) {
     return UniqueFile(std::fopen(path.c_str(), mode));
+}
+
+std::optional<NewFile> createFileBeside(const std::string& path, std::string_view tag) {
+    static std::atomic<unsigned> counter{0};
+    const std::string stem = path + std::string(tag) + "-" + std::to_string(::getpid()) + "-";
+    // A name left by an earlier process with the same id is skipped, never reused.
+    for (int attempt = 0; attempt < 1000; ++attempt) {
+        std::string name = stem + std::to_string(counter++);
+        const int fd =
+            ::open(name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
+        if (fd < 0) {
+            if (errno == EEXIST) {
+                continue;
+            }
+            return std::nullopt;
+        }
+        std::FILE* file = ::fdopen(fd, "wb");
+        if (file == nullptr) {
+            const int error = errno;
+            ::close(fd);
+            ::unlink(name.c_str());
+            errno = error;
+            return std::nullopt;
+        }
+        return NewFile{std::move(name), UniqueFile(file)};
+    }
+    errno = EEXIST;
+    return std::nullopt;
 }
 
 bool seekFile(std::FILE* file, std::int64_t offset, int origin) {

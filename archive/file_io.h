@@ -6,7 +6,9 @@
 #include <cstdint>
 #include <cstdio>
 #include <memory>
+#include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace hc {
@@ -22,6 +24,20 @@ struct FileCloser {
 using UniqueFile = std::unique_ptr<std::FILE, FileCloser>;
 
 UniqueFile openFile(const std::string& path, const char* mode);
+
+// A file made new for writing, and its name.
+struct NewFile {
+    std::string name;
+    UniqueFile file; // open for binary writing
+};
+
+// Creates a file that did not exist before, in the folder of `path`, for binary writing:
+// `path` + `tag` + a number unique to this process and call (for example
+// "DATA.ERF.partial-4711-0"). Creation is exclusive, so it never opens a file that is already
+// there and never follows a link planted under that name; two writers of the same `path` never
+// share a file. The new file gets the usual permissions (0666 less the umask). Nothing on
+// failure, errno telling why.
+std::optional<NewFile> createFileBeside(const std::string& path, std::string_view tag);
 
 // 64-bit positions on every platform; false / -1 on failure.
 bool seekFile(std::FILE* file, std::int64_t offset, int origin = SEEK_SET);

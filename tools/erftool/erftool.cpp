@@ -7,8 +7,8 @@
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
-#include <fstream>
 #include <iterator>
+#include <map>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -20,6 +20,8 @@
 #include "archive/erf_format.h"
 #include "archive/erf_reader.h"
 #include "archive/erf_writer.h"
+#include "archive/file_io.h"
+#include "extraction_folder.h"
 
 namespace fs = std::filesystem;
 
@@ -36,16 +38,19 @@ constexpr const char* kHelp =
       Opens the archive checking its checksum and prints the result ("Ok" when sound).
   erftool extract ARCHIVE DIR
       Writes every entry into DIR; a backslash in a name becomes a folder. Names that would
-      land outside DIR (absolute, a drive letter, "..") are refused and not written.
+      land outside DIR (absolute, a drive letter, ".."), or on a link inside DIR, are refused
+      and not written; so are different names that would land on one file ("d\f" and "d/f",
+      letter case ignored). Each file is replaced only once its new content is complete.
   erftool pack ARCHIVE SOURCE [--title TEXT] [--store GLOB]...
       Builds ARCHIVE from SOURCE: a folder (entry names are the paths relative to it, with
       backslashes, in name order) or a manifest file (one "NAME<TAB>PATH" a line, written in
       that order; relative paths are taken from the manifest's folder). Entries are
       ZLIB-compressed unless their name matches a --store pattern (* and ?, letter case
-      ignored). The same input always gives the same bytes.
+      ignored). The same input always gives the same bytes. Names that differ only in letter
+      case, and titles that begin like a program ("MZ"), are refused.
   erftool append EXE ARCHIVE OUT
       Writes OUT: the program EXE, the marker, then ARCHIVE, so the reader finds the archive
-      inside the program.
+      inside the program. A program that already carries an archive is refused.
   erftool --help
       This text.
 
@@ -61,15 +66,35 @@ void printError(const std::string& message) {
     std::fprintf(stderr, "%s\n", message.c_str());
 }
 
+// Reads a whole regular file; anything else (a folder, a device) and every read error is a
+// message, never an exception.
 bool readWholeFile(const std::string& path, std::vector<unsigned char>& bytes, std::string& error) {
-    std::ifstream in(path, std::ios::binary);
+    bytes.clear();
+    struct stat info {};
+    if (::stat(path.c_str(), &info) != 0) {
+        error = "cannot read " + path + ": " + std::strerror(errno);
+        return false;
+    }
+    if (!S_ISREG(info.st_mode)) {
+        error = "cannot read " + path + ": " +
+                (S_ISDIR(info.st_mode) ? "it is a folder" : "it is not a plain file");
+        return false;
+    }
+    hc::UniqueFile in = hc::openFile(path, "rb");
     if (!in) {
         error = "cannot read " + path + ": " + std::strerror(errno);
         return false;
     }
-    bytes.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-    if (in.bad()) {
-        error = "cannot read " + path;
+    unsigned char piece[65536];
+    for (;;) {
+        const std::size_t got = std::fread(piece, 1, sizeof piece, in.get());
+        bytes.insert(bytes.end(), piece, piece + got);
+        if (got < sizeof piece) {
+            break;
+        }
+    }
+    if (std::ferror(in.get()) != 0) {
+        error = "cannot read " + path + ": " + std::strerror(errno);
         return false;
     }
     return true;
@@ -129,53 +154,59 @@ int commandVerify(const std::string& archive) {
     return result == ErfOk ? 0 : 1;
 }
 
-// The path inside the extraction folder for an entry name, or nothing when the name would
-// land outside it.
-std::optional<fs::path> safeRelativePath(const std::string& name) {
+// The folders and file name inside the extraction folder for an entry name (a backslash or a
+// slash between parts; empty parts and "." dropped), or nothing when the name would land
+// outside the folder.
+std::optional<std::vector<std::string>> safeRelativeParts(std::string_view name) {
     if (name.empty() || name.front() == '\\' || name.front() == '/') {
         return std::nullopt; // absolute
     }
-    fs::path relative;
+    std::vector<std::string> parts;
     std::size_t start = 0;
-    while (start <= name.size()) {
+    for (;;) {
         const std::size_t end = name.find_first_of("\\/", start);
-        const std::string part =
-            name.substr(start, end == std::string::npos ? std::string::npos : end - start);
+        const std::string_view part =
+            name.substr(start, end == std::string_view::npos ? std::string_view::npos : end - start);
         if (part == "..") {
             return std::nullopt;
         }
-        if (part.find(':') != std::string::npos) {
+        if (part.find(':') != std::string_view::npos) {
             return std::nullopt; // a drive letter or a stream name
         }
         if (!part.empty() && part != ".") {
-            relative /= part;
+            parts.emplace_back(part);
         }
-        if (end == std::string::npos) {
+        if (end == std::string_view::npos) {
             break;
         }
         start = end + 1;
     }
-    if (relative.empty()) {
+    if (parts.empty()) {
         return std::nullopt;
     }
-    return relative;
+    return parts;
 }
 
-bool extractEntry(const hc::ErfEntryRecord& entry, const fs::path& target, std::string& error) {
-    std::error_code ec;
-    fs::create_directories(target.parent_path(), ec);
-    if (ec) {
-        error = "cannot create folder " + target.parent_path().string() + ": " + ec.message();
-        return false;
+// The file an entry lands on, as one text that is equal for every spelling of the same file:
+// parts joined by "/" and ASCII letters folded, as a file system that ignores case sees them.
+std::string landingKey(const std::vector<std::string>& parts) {
+    std::string key;
+    for (const std::string& part : parts) {
+        if (!key.empty()) {
+            key += '/';
+        }
+        for (const char c : part) {
+            key += (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c;
+        }
     }
+    return key;
+}
+
+// Copies an entry's content into `out`. A damaged entry is a message, not a short file.
+bool copyEntry(const hc::ErfEntryRecord& entry, std::FILE* out, std::string& error) {
     hc::ErfEntryStream stream;
     if (stream.open(entry) == nullptr) {
         error = "Can't open ERF resource: " + std::string(entry.name);
-        return false;
-    }
-    hc::UniqueFile out = hc::openFile(target.string(), "wb");
-    if (!out) {
-        error = "cannot create " + target.string() + ": " + std::strerror(errno);
         return false;
     }
     std::vector<unsigned char> buffer(65536);
@@ -184,21 +215,13 @@ bool extractEntry(const hc::ErfEntryRecord& entry, const fs::path& target, std::
         if (got == 0 && !stream.ended()) {
             error =
                 "Can't read ERF resource: " + std::string(entry.name) + " (its data is damaged)";
-            out.reset();
-            fs::remove(target, ec);
             return false;
         }
-        if (std::fwrite(buffer.data(), 1, got, out.get()) != got) {
-            error = "cannot write " + target.string() + ": " + std::strerror(errno);
-            out.reset();
-            fs::remove(target, ec);
+        if (std::fwrite(buffer.data(), 1, got, out) != got) {
+            error = std::string("cannot write ") + std::string(entry.name) + ": " +
+                    std::strerror(errno);
             return false;
         }
-    }
-    if (std::fclose(out.release()) != 0) {
-        error = "cannot write " + target.string() + ": " + std::strerror(errno);
-        fs::remove(target, ec);
-        return false;
     }
     return true;
 }
@@ -207,6 +230,14 @@ int commandExtract(const std::string& archive, const std::string& directory) {
     if (!openArchive(archive, false)) {
         return 1;
     }
+    // Which entries to write: the first of equal names (the only one the reader finds), and
+    // none of the entries whose different names land on one file.
+    struct Planned {
+        const hc::ErfEntryRecord* entry;
+        std::vector<std::string> parts;
+    };
+    std::vector<Planned> planned;
+    std::map<std::string, std::vector<std::string>> byLanding; // landing key -> entry names
     int failures = 0;
     const hc::ErfEntryRecord* previous = nullptr;
     hc::erfDirectory().forEach([&](const hc::ErfEntryRecord& entry) {
@@ -220,20 +251,50 @@ int commandExtract(const std::string& archive, const std::string& directory) {
                        ": an entry of the same name comes first");
             return true;
         }
-        const std::optional<fs::path> relative = safeRelativePath(std::string(entry.name));
-        if (!relative) {
+        std::optional<std::vector<std::string>> parts = safeRelativeParts(entry.name);
+        if (!parts) {
             printError("refused " + std::string(entry.name) + ": it would be written outside " +
                        directory);
             ++failures;
             return true;
         }
-        std::string error;
-        if (!extractEntry(entry, fs::path(directory) / *relative, error)) {
-            printError(error);
-            ++failures;
-        }
+        byLanding[landingKey(*parts)].emplace_back(entry.name);
+        planned.push_back({&entry, std::move(*parts)});
         return true;
     });
+    for (const auto& [key, names] : byLanding) {
+        if (names.size() > 1) {
+            std::string list;
+            for (std::size_t i = 0; i < names.size(); ++i) {
+                list += (i == 0 ? "" : i + 1 == names.size() ? " and " : ", ") + names[i];
+            }
+            printError("refused " + list + ": different names that land on one file (" + key +
+                       ", letter case ignored)");
+            ++failures;
+        }
+    }
+
+    hc::erftool::ExtractionFolder folder(directory);
+    if (!folder.isOpen()) {
+        printError(folder.error());
+        return 1;
+    }
+    for (const Planned& item : planned) {
+        if (byLanding[landingKey(item.parts)].size() > 1) {
+            continue;
+        }
+        std::string error;
+        const bool written = folder.writeFile(
+            item.parts,
+            [&](std::FILE* out, std::string& fillError) {
+                return copyEntry(*item.entry, out, fillError);
+            },
+            error);
+        if (!written) {
+            printError("refused " + std::string(item.entry->name) + ": " + error);
+            ++failures;
+        }
+    }
     return failures == 0 ? 0 : 1;
 }
 
@@ -301,16 +362,44 @@ bool collectFolder(const fs::path& folder, std::vector<PackItem>& items, std::st
     return true;
 }
 
+// The reader matches names ignoring letter case and finds only the first of equal names: an
+// archive with two such names would hide one of its files. False, naming both, when two items
+// would.
+bool namesAreDistinct(const std::vector<PackItem>& items, std::string& error) {
+    std::vector<const PackItem*> sorted;
+    for (const PackItem& item : items) {
+        sorted.push_back(&item);
+    }
+    std::stable_sort(sorted.begin(), sorted.end(), [](const PackItem* a, const PackItem* b) {
+        return hc::erf::compareNames(a->name, b->name) < 0;
+    });
+    for (std::size_t i = 1; i < sorted.size(); ++i) {
+        if (hc::erf::namesEqual(sorted[i - 1]->name, sorted[i]->name)) {
+            error = "the names " + sorted[i - 1]->name + " (" + sorted[i - 1]->path.string() +
+                    ") and " + sorted[i]->name + " (" + sorted[i]->path.string() +
+                    ") differ only in letter case: the reader could find only one of them";
+            return false;
+        }
+    }
+    return true;
+}
+
 bool collectManifest(const fs::path& manifest, std::vector<PackItem>& items, std::string& error) {
-    std::ifstream in(manifest, std::ios::binary);
-    if (!in) {
-        error = "cannot read manifest " + manifest.string();
+    std::vector<unsigned char> bytes;
+    if (!readWholeFile(manifest.string(), bytes, error)) {
         return false;
     }
     const fs::path base = manifest.parent_path();
-    std::string line;
+    const std::string text(bytes.begin(), bytes.end());
+    std::size_t start = 0;
     int number = 0;
-    while (std::getline(in, line)) {
+    while (start < text.size()) {
+        std::size_t end = text.find('\n', start);
+        if (end == std::string::npos) {
+            end = text.size();
+        }
+        std::string line = text.substr(start, end - start);
+        start = end + 1;
         ++number;
         if (!line.empty() && line.back() == '\r') {
             line.pop_back();
@@ -359,11 +448,15 @@ int commandPack(const std::vector<std::string>& args) {
     std::error_code ec;
     const bool ok = fs::is_directory(source, ec) ? collectFolder(source, items, error)
                                                  : collectManifest(source, items, error);
-    if (!ok) {
+    if (!ok || !namesAreDistinct(items, error)) {
         printError(error);
         return 1;
     }
     hc::ErfWriter writer(archive, title);
+    if (!writer.error().empty()) {
+        printError(writer.error());
+        return 1;
+    }
     std::vector<unsigned char> content;
     for (const PackItem& item : items) {
         if (!readWholeFile(item.path.string(), content, error)) {
@@ -403,20 +496,39 @@ int commandAppend(const std::string& exe, const std::string& archive, const std:
         return 1;
     }
     const auto signature = hc::erf::embedSignature();
-    const std::string partial = out + ".partial";
+    // The reader takes the first marker in the file: a program that already carries an
+    // archive would keep showing that one.
+    if (std::search(program.begin(), program.end(), signature.begin(), signature.end()) !=
+        program.end()) {
+        printError(exe + " already carries an archive: the reader would keep finding that one. "
+                         "Append to the program without it.");
+        return 1;
+    }
+    if (hc::erf::looksLikeExecutable(data.data(), data.size())) {
+        printError(archive + " is not a stand-alone ERF archive (it begins like a program)");
+        return 1;
+    }
+    std::optional<hc::NewFile> created = hc::createFileBeside(out, ".partial");
+    if (!created) {
+        printError("cannot create a new file beside " + out + ": " + std::strerror(errno));
+        return 1;
+    }
+    const std::string partial = created->name;
+    const auto discard = [&] {
+        std::error_code ignored;
+        fs::remove(partial, ignored);
+    };
     {
-        hc::UniqueFile file = hc::openFile(partial, "wb");
-        bool written = file != nullptr;
-        written =
-            written && std::fwrite(program.data(), 1, program.size(), file.get()) == program.size();
+        hc::UniqueFile file = std::move(created->file);
+        bool written =
+            std::fwrite(program.data(), 1, program.size(), file.get()) == program.size();
         written = written && std::fwrite(signature.data(), 1, signature.size(), file.get()) ==
                                  signature.size();
         written = written && std::fwrite(data.data(), 1, data.size(), file.get()) == data.size();
         written = written && std::fclose(file.release()) == 0;
         if (!written) {
-            printError("cannot write " + partial + ": " + std::strerror(errno));
-            std::error_code ignored;
-            fs::remove(partial, ignored);
+            printError("cannot write " + out + ": " + std::strerror(errno));
+            discard();
             return 1;
         }
     }
@@ -427,38 +539,60 @@ int commandAppend(const std::string& exe, const std::string& archive, const std:
     }
     if (std::rename(partial.c_str(), out.c_str()) != 0) {
         printError("cannot rename " + partial + " to " + out + ": " + std::strerror(errno));
+        discard();
         return 1;
     }
     return 0;
 }
 
-} // namespace
-
-int main(int argc, char** argv) {
-    const std::vector<std::string> args(argv + 1, argv + argc);
+int run(const std::vector<std::string>& args) {
     if (args.empty()) {
         return usage();
     }
     const std::string& command = args[0];
-    int status = 2;
     if (command == "--help" || command == "-h" || command == "help") {
         std::fputs(kHelp, stdout);
-        status = 0;
-    } else if (command == "list" && args.size() == 2) {
-        status = commandList(args[1]);
-    } else if (command == "cat" && args.size() == 3) {
-        status = commandCat(args[1], args[2]);
-    } else if (command == "verify" && args.size() == 2) {
-        status = commandVerify(args[1]);
-    } else if (command == "extract" && args.size() == 3) {
-        status = commandExtract(args[1], args[2]);
-    } else if (command == "pack" && args.size() >= 3) {
-        status = commandPack({args.begin() + 1, args.end()});
-    } else if (command == "append" && args.size() == 4) {
-        status = commandAppend(args[1], args[2], args[3]);
-    } else {
-        return usage();
+        return 0;
+    }
+    if (command == "list" && args.size() == 2) {
+        return commandList(args[1]);
+    }
+    if (command == "cat" && args.size() == 3) {
+        return commandCat(args[1], args[2]);
+    }
+    if (command == "verify" && args.size() == 2) {
+        return commandVerify(args[1]);
+    }
+    if (command == "extract" && args.size() == 3) {
+        return commandExtract(args[1], args[2]);
+    }
+    if (command == "pack" && args.size() >= 3) {
+        return commandPack({args.begin() + 1, args.end()});
+    }
+    if (command == "append" && args.size() == 4) {
+        return commandAppend(args[1], args[2], args[3]);
+    }
+    return usage();
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    int status = 1;
+    try {
+        status = run(std::vector<std::string>(argv + 1, argv + argc));
+    } catch (const std::exception& error) {
+        // Nothing may end the tool without a message (and without its cleanup: the writer's
+        // new file is removed as the exception passes).
+        printError(std::string("erftool: ") + error.what());
+        status = 1;
     }
     ErfCloseAll();
+    // Output that did not reach its place (a full disk) is a failure, never a silent success.
+    if (std::fflush(stdout) != 0 || std::ferror(stdout) != 0) {
+        printError(std::string("erftool: cannot write to standard output: ") +
+                   std::strerror(errno));
+        return 1;
+    }
     return status;
 }

@@ -3,7 +3,9 @@
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
+#include <functional>
 #include <string>
+#include <vector>
 
 #include <gtest/gtest.h>
 
@@ -152,6 +154,164 @@ TEST_F(ErfToolTest, ExtractRefusesNamesThatLeaveTheFolder) {
     EXPECT_EQ(files, 1u);
 }
 
+// Whatever the target folder already holds is hostile: links inside it are never followed, at
+// any depth; different names that land on one file are refused together; an entry that fails
+// leaves the file that was there before. Every row must exit 1 and name the entry.
+TEST_F(ErfToolTest, ExtractRefusesHostileTargetsAndClashes) {
+    RawEntry damaged = zlibEntry("notes.txt", std::string(100000, 'n'));
+    damaged.data[damaged.data.size() / 2] ^= 0x5A;
+    struct Row {
+        const char* what;
+        std::vector<RawEntry> entries;
+        std::function<void()> prepare; // inside the test folder, with out/ and outside/ made
+        std::vector<std::string> reported; // parts of the error output
+        std::function<void()> check;
+    };
+    const std::vector<Row> rows = {
+        {"a link to a folder outside",
+         {storedEntry("evil\\pwn.txt", "pwned"), storedEntry("fine.txt", "ok")},
+         [] { fs::create_directory_symlink("../outside", "out/evil"); },
+         {"refused evil\\pwn.txt", "link"},
+         [&] {
+             EXPECT_FALSE(fs::exists(path("outside/pwn.txt")));
+             EXPECT_EQ(readFile(path("out/fine.txt")), "ok");
+         }},
+        {"a link deeper down",
+         {storedEntry("a\\b\\c\\deep.txt", "pwned")},
+         [] {
+             fs::create_directories("out/a");
+             fs::create_directory_symlink("../../outside", "out/a/b");
+         },
+         {"refused a\\b\\c\\deep.txt"},
+         [&] {
+             EXPECT_FALSE(fs::exists(path("outside/c")));
+         }},
+        {"a link in place of the file",
+         {storedEntry("victim.txt", "overwritten")},
+         [] {
+             writeFile("outside/v", "must stay");
+             fs::create_symlink("../outside/v", "out/victim.txt");
+         },
+         {"refused victim.txt", "link"},
+         [&] {
+             EXPECT_EQ(readFile(path("outside/v")), "must stay");
+             EXPECT_TRUE(fs::is_symlink(path("out/victim.txt")));
+         }},
+        {"a dangling link in place of the file",
+         {storedEntry("made.txt", "pwned")},
+         [] { fs::create_symlink("../outside/made", "out/made.txt"); },
+         {"refused made.txt"},
+         [&] { EXPECT_FALSE(fs::exists(path("outside/made"))); }},
+        {"backslash and slash",
+         {storedEntry("d\\f", "one"), storedEntry("d/f", "two"), storedEntry("d\\g", "ok")},
+         [] {},
+         {"refused d/f and d\\f"},
+         [&] {
+             EXPECT_FALSE(fs::exists(path("out/d/f")));
+             EXPECT_EQ(readFile(path("out/d/g")), "ok");
+         }},
+        {"empty parts, dots and letter case",
+         {storedEntry("d\\\\f", "one"), storedEntry(".\\d\\F", "two"),
+          storedEntry("D\\.\\f", "three")},
+         [] { writeFile("out/keep.txt", ""); },
+         {".\\d\\F", "D\\.\\f", "d\\\\f", "land on one file"},
+         [&] { EXPECT_FALSE(fs::exists(path("out/d"))); }},
+        {"a damaged entry over a file that was there",
+         {damaged},
+         [] { writeFile("out/notes.txt", "the teacher's notes"); },
+         {"refused notes.txt", "damaged"},
+         [&] { EXPECT_EQ(readFile(path("out/notes.txt")), "the teacher's notes"); }},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.what);
+        fs::remove_all(path("out"));
+        fs::remove_all(path("outside"));
+        fs::create_directories(path("out"));
+        fs::create_directories(path("outside"));
+        row.prepare();
+        writeFile(path("a.erf"), archiveBytes(row.entries));
+        const ToolRun run = erftool("extract a.erf out");
+        EXPECT_EQ(run.status, 1);
+        for (const std::string& part : row.reported) {
+            EXPECT_NE(run.err.find(part), std::string::npos) << part << "\n" << run.err;
+        }
+        row.check();
+        // No file of the tool's own is left behind.
+        for (const auto& item : fs::recursive_directory_iterator(path("out"))) {
+            EXPECT_EQ(item.path().filename().string().find("partial"), std::string::npos)
+                << item.path();
+        }
+    }
+}
+
+// Sources that cannot make an archive every reader opens, and outputs someone else may be
+// writing, are refused with a message: exit 1, no archive, nothing of the tool's own left.
+TEST_F(ErfToolTest, PackRefusesSourcesAndTitlesThatCannotMakeAGoodArchive) {
+    fs::create_directories(path("cased"));
+    writeFile(path("cased/A.txt"), "upper");
+    writeFile(path("cased/a.txt"), "lower");
+    fs::create_directories(path("src/sub"));
+    writeFile(path("src/one.txt"), "1");
+    writeFile(path("cases.manifest"), "Bee\\x.wav\tsrc/one.txt\nBEE\\X.WAV\tsrc/one.txt\n");
+    writeFile(path("folder.manifest"), "one\tsrc/one.txt\nsub\tsrc/sub\n");
+    struct Row {
+        const char* arguments;
+        std::vector<std::string> reported;
+    };
+    const Row rows[] = {
+        {"pack out.erf cased", {"A.txt", "a.txt", "letter case"}},
+        {"pack out.erf cases.manifest", {"Bee\\x.wav", "BEE\\X.WAV", "letter case"}},
+        // Regression: reading a folder threw an exception nobody caught (exit 134).
+        {"pack out.erf folder.manifest", {"src/sub", "folder"}},
+        {"pack out.erf missing.manifest", {"missing.manifest"}},
+        // Regression: an archive whose title begins "MZ" was taken for a program by every reader.
+        {"pack out.erf src --title 'MZ school pack'", {"MZ school pack"}},
+        {"pack out.erf src --title \"$(printf '\\177ELF')\"", {"ELF"}},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.arguments);
+        const ToolRun run = erftool(row.arguments);
+        EXPECT_EQ(run.status, 1);
+        for (const std::string& part : row.reported) {
+            EXPECT_NE(run.err.find(part), std::string::npos) << part << "\n" << run.err;
+        }
+        for (const auto& item : fs::directory_iterator(dir())) {
+            const std::string name = item.path().filename().string();
+            EXPECT_TRUE(name.find("out.erf") == std::string::npos) << name;
+        }
+    }
+    // A title that merely contains the letters is fine.
+    ASSERT_EQ(erftool("pack out.erf src --title 'A MZ pack'").status, 0);
+    EXPECT_EQ(erftool("verify out.erf").out, "Ok\n");
+}
+
+// Regression: two runs writing one output shared a fixed "OUT.partial", each writing over the
+// other's half-built archive; a link planted under that name was written through.
+TEST_F(ErfToolTest, PackNeverWritesAnotherWritersFileOrThroughALink) {
+    fs::create_directories(path("src"));
+    writeFile(path("src/one.txt"), "1");
+    writeFile(path("out.erf.partial"), "another run's half-built archive");
+    writeFile(path("victim"), "must stay");
+    fs::create_symlink(path("victim"), path("two.erf.partial"));
+    ASSERT_EQ(erftool("pack out.erf src").status, 0);
+    ASSERT_EQ(erftool("pack two.erf src").status, 0);
+    EXPECT_EQ(readFile(path("out.erf.partial")), "another run's half-built archive");
+    EXPECT_EQ(readFile(path("victim")), "must stay");
+    EXPECT_EQ(erftool("verify out.erf").out, "Ok\n");
+    EXPECT_EQ(readFile(path("two.erf")), readFile(path("out.erf")));
+
+    // Runs at once, each from a source of its own: every run succeeds and the output is one
+    // whole archive, never a mix.
+    for (const char* name : {"a", "b", "c", "d"}) {
+        fs::create_directories(path(name));
+        writeFile(path(std::string(name) + "/big.bin"), std::string(3000000, name[0]));
+    }
+    const ToolRun together = runShell("for s in a b c d; do '" + toolPath("erftool") +
+                                      "' pack shared.erf $s & done; wait");
+    EXPECT_EQ(together.err, "");
+    EXPECT_EQ(erftool("verify shared.erf").out, "Ok\n");
+}
+
 TEST_F(ErfToolTest, AppendedArchiveOpensInsideTheProgram) {
     makeSourceFolder();
     ASSERT_EQ(erftool("pack data.erf src").status, 0);
@@ -168,6 +328,29 @@ TEST_F(ErfToolTest, AppendedArchiveOpensInsideTheProgram) {
     const ToolRun refused = erftool("append script.sh data.erf bad.exe");
     EXPECT_EQ(refused.status, 1);
     EXPECT_FALSE(fs::exists(path("bad.exe")));
+
+    // Regression: appending to a program that already carried an archive succeeded, and the
+    // reader kept finding the old archive.
+    fs::create_directories(path("new"));
+    writeFile(path("new/a.txt"), "new");
+    ASSERT_EQ(erftool("pack new.erf new").status, 0);
+    const ToolRun twice = erftool("append out.exe new.erf twice.exe");
+    EXPECT_EQ(twice.status, 1);
+    EXPECT_NE(twice.err.find("already carries an archive"), std::string::npos) << twice.err;
+    EXPECT_FALSE(fs::exists(path("twice.exe")));
+}
+
+// A full disk under standard output is a failure with a message, never a silent success.
+TEST_F(ErfToolTest, OutputThatCannotBeWrittenFails) {
+    makeSourceFolder();
+    ASSERT_EQ(erftool("pack data.erf src").status, 0);
+    for (const char* command : {"list data.erf", "verify data.erf",
+                                "cat data.erf 'bee\\welcome.wav'", "--help"}) {
+        SCOPED_TRACE(command);
+        const ToolRun run = erftool(std::string(command) + " >/dev/full");
+        EXPECT_EQ(run.status, 1);
+        EXPECT_NE(run.err.find("standard output"), std::string::npos) << run.err;
+    }
 }
 
 } // namespace
