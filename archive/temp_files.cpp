@@ -2,9 +2,14 @@
 
 #include <cerrno>
 #include <cstdlib>
+#include <fcntl.h>
 #include <filesystem>
+#include <map>
+#include <mutex>
 #include <new>
+#include <sys/stat.h>
 #include <system_error>
+#include <unistd.h>
 
 #include "archive/erf_directory.h"
 #include "archive/erf_entry_stream.h"
@@ -32,11 +37,97 @@ bool matchesTempPattern(const std::string& name) {
     return name[name.size() - 4] == '.' && name.find('.', name.size() - 3) == std::string::npos;
 }
 
+// How a lock on a temporary file came out.
+enum class LockResult { Locked, Busy, Unsupported };
+
+// Locks the open file `fd` refers to. Open-file-description locks belong to that open file, not
+// to the process: other descriptors of the same file that this process opens and closes (the
+// media player reading it) leave them alone, and every other opener, in this process or another
+// one, on this machine or on another one through a network file system, sees them. A kernel
+// without them gets a classic record lock.
+LockResult lockFile(int fd, short type) {
+    struct flock request = {};
+    request.l_type = type;
+    request.l_whence = SEEK_SET;
+    if (::fcntl(fd, F_OFD_SETLK, &request) == 0) {
+        return LockResult::Locked;
+    }
+    if (errno == EINVAL && ::fcntl(fd, F_SETLK, &request) == 0) {
+        return LockResult::Locked;
+    }
+    return errno == EAGAIN || errno == EACCES ? LockResult::Busy : LockResult::Unsupported;
+}
+
+// The locks of this process's temporary files: for each name, a descriptor of its own (sharing
+// the creator's open file, so the lock stays when the creator's file is closed).
+class HeldTempFiles {
+public:
+    void hold(const std::string& name, int fd) {
+        const std::lock_guard guard(m_mutex);
+        if (const auto old = m_held.find(name); old != m_held.end()) {
+            ::close(old->second);
+            m_held.erase(old);
+        }
+        m_held.emplace(name, fd);
+    }
+    void drop(const std::string& name) {
+        const std::lock_guard guard(m_mutex);
+        if (const auto held = m_held.find(name); held != m_held.end()) {
+            ::close(held->second);
+            m_held.erase(held);
+        }
+    }
+
+private:
+    std::mutex m_mutex;
+    std::map<std::string, int> m_held;
+};
+
+HeldTempFiles& heldTempFiles() {
+    static HeldTempFiles held;
+    return held;
+}
+
+// True when `name` still names the file open as `fd` (a sweep of another copy may have deleted
+// the name in the moment between its creation and its lock).
+bool stillNames(const std::string& name, int fd) {
+    struct stat byName {};
+    struct stat byFile {};
+    return ::lstat(name.c_str(), &byName) == 0 && ::fstat(fd, &byFile) == 0 &&
+           byName.st_dev == byFile.st_dev && byName.st_ino == byFile.st_ino;
+}
+
+// Deletes `path` when no running copy holds it. The test lock (a read lock, which any write lock
+// of the holder excludes) is kept until the name is gone, so the file cannot be taken in between.
+bool deleteIfUnheld(const std::filesystem::path& path) {
+    struct stat info {};
+    if (::lstat(path.c_str(), &info) != 0 || S_ISDIR(info.st_mode)) {
+        return false;
+    }
+    if (S_ISLNK(info.st_mode)) {
+        // Temporary files are never links (they are created exclusively): whoever planted one
+        // does not use it as a temporary file.
+        return ::unlink(path.c_str()) == 0;
+    }
+    const int fd = ::open(path.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0) {
+        return false; // cannot tell whether it is in use
+    }
+    const bool deleted =
+        lockFile(fd, F_RDLCK) == LockResult::Locked && ::unlink(path.c_str()) == 0;
+    ::close(fd);
+    return deleted;
+}
+
 } // namespace
 
 std::vector<std::string> tempDirectoryCandidates() {
     std::vector<std::string> candidates;
-    if (const char* tmp = std::getenv("TMP"); tmp != nullptr) {
+    const char* tmp = std::getenv("TMP");
+    if (tmp == nullptr) {
+        tmp = std::getenv("TMPDIR");
+    }
+    if (tmp != nullptr) {
         std::string directory = tmp;
         if (!directory.empty()) {
             const char last = directory.back();
@@ -60,12 +151,28 @@ std::optional<CreatedTempFile> createTempFile(const std::vector<std::string>& di
             errno = 0;
             // "x": fail when the name exists, so the file is certainly new and ours.
             UniqueFile file = openFile(name, "wbx");
-            if (file) {
-                return CreatedTempFile{std::move(name), std::move(file)};
+            if (!file) {
+                if (errno != EEXIST) {
+                    break; // this directory cannot take a new file: try the next one
+                }
+                continue;
             }
-            if (errno != EEXIST) {
-                break; // this directory cannot take a new file: try the next one
+            const int lock = ::fcntl(::fileno(file.get()), F_DUPFD_CLOEXEC, 0);
+            if (lock >= 0 && lockFile(lock, F_WRLCK) == LockResult::Busy) {
+                // Another copy's sweep is testing the brand-new file: it is about to go.
+                ::close(lock);
+                continue;
             }
+            if (lock >= 0 && !stillNames(name, lock)) {
+                ::close(lock); // swept away before the lock was taken: take another name
+                continue;
+            }
+            // Without a descriptor to spare (or locks on this file system) the file is used
+            // unlocked, as it would be on a system without locks.
+            if (lock >= 0) {
+                heldTempFiles().hold(name, lock);
+            }
+            return CreatedTempFile{std::move(name), std::move(file)};
         }
     }
     return std::nullopt;
@@ -88,17 +195,17 @@ int sweepTempFiles(const std::string& directory) {
     int deleted = 0;
     for (std::filesystem::directory_iterator it(where, ec), end; !ec && it != end;
          it.increment(ec)) {
-        const std::string name = it->path().filename().string();
-        std::error_code typeError;
-        if (!matchesTempPattern(name) || it->is_directory(typeError)) {
-            continue;
-        }
-        std::error_code removeError;
-        if (std::filesystem::remove(it->path(), removeError)) {
+        if (matchesTempPattern(it->path().filename().string()) && deleteIfUnheld(it->path())) {
             ++deleted;
         }
     }
     return deleted;
+}
+
+void releaseTempFile(const std::string& name) {
+    // The name goes first and the lock after it, so no sweep ever finds the file unheld.
+    std::remove(name.c_str());
+    heldTempFiles().drop(name);
 }
 
 TempFileManager::TempFileManager(const ErfDirectory& directory) : m_directory(directory) {}
@@ -159,7 +266,7 @@ void TempFileManager::extract(const std::string& entryName, std::string& tempNam
 
 void TempFileManager::release(std::string& tempName) {
     if (!tempName.empty()) {
-        std::remove(tempName.c_str());
+        releaseTempFile(tempName);
         tempName.clear();
     }
 }

@@ -4,9 +4,15 @@
 // not archive entries, and deletes them again.
 //
 // Temporary files are named "qrv" + a decimal number + ".$$$" (qrv0.$$$, qrv1.$$$, ...) in the
-// directory named by the environment variable TMP, or else in the current directory. Each file
-// is created exclusively: a name that already exists, even one created by another process a
-// moment earlier, is skipped for the next number, so no file or link is ever reused.
+// directory named by the environment variable TMP, or (when TMP is not set) TMPDIR, or else in
+// the current directory. Each file is created exclusively: a name that already exists, even one
+// created by another process a moment earlier, is skipped for the next number, so no file or
+// link is ever reused.
+//
+// Several running copies may share that directory (accounts on one machine, machines on a
+// shared program folder). Each copy holds a lock on each of its temporary files for as long as
+// the file exists (until it is released, or the copy ends), and the start-up sweep deletes only
+// files that nobody holds: a file still in use by another copy is never deleted.
 //
 // Errors are raised as hc::Error with these messages:
 //   "Cannot allocate ERFlibTempFileManager buffer"
@@ -25,8 +31,8 @@ namespace hc {
 
 class ErfDirectory;
 
-// The directories tried for a temporary file, in order: TMP when set, then the current
-// directory (""). Each non-empty one ends in a separator.
+// The directories tried for a temporary file, in order: TMP when set, otherwise TMPDIR when set,
+// then the current directory (""). Each non-empty one ends in a separator.
 std::vector<std::string> tempDirectoryCandidates();
 
 struct CreatedTempFile {
@@ -34,10 +40,11 @@ struct CreatedTempFile {
     UniqueFile file; // open for binary writing
 };
 
-// Creates a new, empty temporary file. `directories` are tried in order, the numbers 0 to 65534
-// in each; a directory where creation fails for any reason other than an existing name is
-// given up for the next. Returns nothing when no file could be created; `lastTried` then holds
-// the last name tried (empty if none was).
+// Creates a new, empty temporary file and locks it for this process until releaseTempFile()
+// (or the end of the process). `directories` are tried in order, the numbers 0 to 65534 in
+// each; a directory where creation fails for any reason other than an existing name is given
+// up for the next. Returns nothing when no file could be created; `lastTried` then holds the
+// last name tried (empty if none was).
 std::optional<CreatedTempFile> createTempFile(const std::vector<std::string>& directories,
                                               std::string& lastTried);
 
@@ -46,8 +53,14 @@ std::optional<CreatedTempFile> createTempFile(const std::vector<std::string>& di
 std::string tempDirectory(const std::vector<std::string>& directories);
 
 // Deletes every file in `directory` whose name matches "qrv*.???" (ASCII letter case ignored,
-// exactly three characters after the last dot). Returns how many were deleted.
+// exactly three characters after the last dot) that no running copy holds: a file whose lock
+// cannot be tested (it cannot be opened, or the file system has no locks) is kept too, as it may
+// be in use. Returns how many were deleted.
 int sweepTempFiles(const std::string& directory);
+
+// Deletes a temporary file of this process (ignoring failure) and drops its lock. Any other
+// file is simply deleted.
+void releaseTempFile(const std::string& name);
 
 class TempFileManager {
 public:

@@ -4,6 +4,8 @@
 #include <optional>
 #include <string>
 #include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
 #include <vector>
 
 #include <gtest/gtest.h>
@@ -31,23 +33,24 @@ std::string sampleText(std::size_t size, unsigned seed) {
     return text;
 }
 
-// Restores TMP as it was when the test began.
-class TmpVariable {
+// Restores an environment variable as it was when the test began.
+class SavedVariable {
 public:
-    TmpVariable() {
-        if (const char* value = std::getenv("TMP")) {
+    explicit SavedVariable(const char* name) : m_name(name) {
+        if (const char* value = std::getenv(name)) {
             m_saved = value;
         }
     }
-    ~TmpVariable() {
+    ~SavedVariable() {
         if (m_saved) {
-            setenv("TMP", m_saved->c_str(), 1);
+            setenv(m_name, m_saved->c_str(), 1);
         } else {
-            unsetenv("TMP");
+            unsetenv(m_name);
         }
     }
 
 private:
+    const char* m_name;
     std::optional<std::string> m_saved;
 };
 
@@ -56,6 +59,7 @@ protected:
     void SetUp() override {
         TempDirTest::SetUp();
         unsetenv("TMP");
+        unsetenv("TMPDIR");
         ErfCloseAll();
         m_big = sampleText(300000, 1);
         m_raw = std::string(200000, 'r');
@@ -79,7 +83,8 @@ protected:
         return "";
     }
 
-    TmpVariable m_tmp;
+    SavedVariable m_tmp{"TMP"};
+    SavedVariable m_tmpdir{"TMPDIR"};
     ErfDirectory m_directory;
     std::string m_big;
     std::string m_raw;
@@ -136,6 +141,80 @@ TEST_F(TempFilesTest, TmpDirectoryIsUsedAndSweptWhenItExists) {
     std::string fallback;
     manager.extract("small", fallback);
     EXPECT_EQ(fallback, "qrv0.$$$");
+}
+
+TEST_F(TempFilesTest, TmpdirIsUsedWhenTmpIsNotSet) {
+    fs::create_directory(path("tmpdir"));
+    fs::create_directory(path("tmp"));
+    setenv("TMPDIR", path("tmpdir").c_str(), 1);
+    writeFile(path("tmpdir/qrv3.$$$"), "stale");
+    TempFileManager manager(m_directory);
+    manager.startUp();
+    EXPECT_FALSE(fs::exists(path("tmpdir/qrv3.$$$")));
+    std::string name;
+    manager.extract("small", name);
+    EXPECT_EQ(name, path("tmpdir") + "/qrv0.$$$");
+
+    // TMP, when set, comes first.
+    setenv("TMP", path("tmp").c_str(), 1);
+    std::string first;
+    manager.extract("small", first);
+    EXPECT_EQ(first, path("tmp") + "/qrv0.$$$");
+}
+
+// Regression: another running copy that shares the folder (another account, another machine on
+// a shared program folder) had its temporary files deleted by this copy's start-up sweep.
+TEST_F(TempFilesTest, StartUpSweepLeavesTheFilesOfRunningCopies) {
+    int toParent[2];
+    int toChild[2];
+    ASSERT_EQ(::pipe(toParent), 0);
+    ASSERT_EQ(::pipe(toChild), 0);
+    const pid_t child = ::fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        // Another copy: it extracts two files, releases one, and keeps running with the other
+        // until the parent lets it end (or ends itself).
+        ::close(toParent[0]);
+        ::close(toChild[1]);
+        TempFileManager other(m_directory);
+        other.startUp();
+        std::string kept;
+        std::string released;
+        other.extract("small", kept);
+        other.extract("raw", released);
+        TempFileManager::release(released);
+        char done = 'x';
+        [[maybe_unused]] auto written = ::write(toParent[1], &done, 1);
+        [[maybe_unused]] auto got = ::read(toChild[0], &done, 1); // until the parent says
+        ::_exit(0); // ends without releasing: the file is left, unheld
+    }
+    ::close(toParent[1]);
+    ::close(toChild[0]);
+    char signal = 0;
+    ASSERT_EQ(::read(toParent[0], &signal, 1), 1);
+    ASSERT_TRUE(fs::exists(path("qrv0.$$$")));
+    writeFile(path("qrv7.$$$"), "left by a copy that crashed");
+
+    TempFileManager manager(m_directory);
+    manager.startUp();
+    EXPECT_TRUE(fs::exists(path("qrv0.$$$"))) << "the running copy's file was deleted";
+    EXPECT_FALSE(fs::exists(path("qrv7.$$$")));
+    std::string mine;
+    manager.extract("raw", mine);
+    EXPECT_EQ(mine, "qrv1.$$$");
+
+    // Once the other copy has ended, its file is stale and goes with the next sweep; this
+    // copy's own file stays while it is held.
+    ASSERT_EQ(::write(toChild[1], &signal, 1), 1);
+    int status = 0;
+    ASSERT_EQ(::waitpid(child, &status, 0), child);
+    TempFileManager later(m_directory);
+    later.startUp();
+    EXPECT_FALSE(fs::exists(path("qrv0.$$$")));
+    EXPECT_EQ(readFile(path(mine)), m_raw);
+    TempFileManager::release(mine);
+    ::close(toParent[0]);
+    ::close(toChild[1]);
 }
 
 TEST_F(TempFilesTest, StartUpSweepsTheCurrentDirectoryWithoutTmp) {
