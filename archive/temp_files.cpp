@@ -113,8 +113,7 @@ bool deleteIfUnheld(const std::filesystem::path& path) {
     if (fd < 0) {
         return false; // cannot tell whether it is in use
     }
-    const bool deleted =
-        lockFile(fd, F_RDLCK) == LockResult::Locked && ::unlink(path.c_str()) == 0;
+    const bool deleted = lockFile(fd, F_RDLCK) == LockResult::Locked && ::unlink(path.c_str()) == 0;
     ::close(fd);
     return deleted;
 }

@@ -165,8 +165,8 @@ std::optional<std::vector<std::string>> safeRelativeParts(std::string_view name)
     std::size_t start = 0;
     for (;;) {
         const std::size_t end = name.find_first_of("\\/", start);
-        const std::string_view part =
-            name.substr(start, end == std::string_view::npos ? std::string_view::npos : end - start);
+        const std::string_view part = name.substr(
+            start, end == std::string_view::npos ? std::string_view::npos : end - start);
         if (part == "..") {
             return std::nullopt;
         }
@@ -520,8 +520,7 @@ int commandAppend(const std::string& exe, const std::string& archive, const std:
     };
     {
         hc::UniqueFile file = std::move(created->file);
-        bool written =
-            std::fwrite(program.data(), 1, program.size(), file.get()) == program.size();
+        bool written = std::fwrite(program.data(), 1, program.size(), file.get()) == program.size();
         written = written && std::fwrite(signature.data(), 1, signature.size(), file.get()) ==
                                  signature.size();
         written = written && std::fwrite(data.data(), 1, data.size(), file.get()) == data.size();

@@ -125,8 +125,8 @@ bool ExtractionFolder::writeFile(const std::vector<std::string>& parts, const Fi
     std::string temp;
     int fd = -1;
     for (int attempt = 0; attempt < 1000 && fd < 0; ++attempt) {
-        temp = ".erftool-" + std::to_string(::getpid()) + "-" + std::to_string(counter++) +
-               ".partial";
+        temp =
+            ".erftool-" + std::to_string(::getpid()) + "-" + std::to_string(counter++) + ".partial";
         fd = ::openat(folder, temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC,
                       0666);
         if (fd < 0 && errno != EEXIST) {

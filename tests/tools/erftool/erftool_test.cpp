@@ -163,7 +163,7 @@ TEST_F(ErfToolTest, ExtractRefusesHostileTargetsAndClashes) {
     struct Row {
         const char* what;
         std::vector<RawEntry> entries;
-        std::function<void()> prepare; // inside the test folder, with out/ and outside/ made
+        std::function<void()> prepare;     // inside the test folder, with out/ and outside/ made
         std::vector<std::string> reported; // parts of the error output
         std::function<void()> check;
     };
@@ -183,9 +183,7 @@ TEST_F(ErfToolTest, ExtractRefusesHostileTargetsAndClashes) {
              fs::create_directory_symlink("../../outside", "out/a/b");
          },
          {"refused a\\b\\c\\deep.txt"},
-         [&] {
-             EXPECT_FALSE(fs::exists(path("outside/c")));
-         }},
+         [&] { EXPECT_FALSE(fs::exists(path("outside/c"))); }},
         {"a link in place of the file",
          {storedEntry("victim.txt", "overwritten")},
          [] {
@@ -344,8 +342,8 @@ TEST_F(ErfToolTest, AppendedArchiveOpensInsideTheProgram) {
 TEST_F(ErfToolTest, OutputThatCannotBeWrittenFails) {
     makeSourceFolder();
     ASSERT_EQ(erftool("pack data.erf src").status, 0);
-    for (const char* command : {"list data.erf", "verify data.erf",
-                                "cat data.erf 'bee\\welcome.wav'", "--help"}) {
+    for (const char* command :
+         {"list data.erf", "verify data.erf", "cat data.erf 'bee\\welcome.wav'", "--help"}) {
         SCOPED_TRACE(command);
         const ToolRun run = erftool(std::string(command) + " >/dev/full");
         EXPECT_EQ(run.status, 1);
