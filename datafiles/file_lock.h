@@ -11,7 +11,10 @@ namespace hc {
 // as long as the object lives. The lock is a record lock on that file, which the operating
 // system (and a network file system's lock service) drops when the holder ends or crashes, so
 // a crash never leaves the data file locked. The lock file itself stays in place: it holds no
-// data, and removing it could let two holders lock two different files.
+// data, and removing it could let two holders lock two different files. Each holder that may
+// (its owner, or an administrator) gives it the data file's owner and group and read and write
+// for every class of account that may write the data file, so every account that may change
+// the data file can lock it.
 class FileLock {
 public:
     enum class Mode { Shared, Exclusive };

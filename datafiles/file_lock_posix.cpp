@@ -6,6 +6,7 @@
 #include <cerrno>
 #include <chrono>
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <thread>
 #include <unistd.h>
 
@@ -34,6 +35,37 @@ bool tryLock(int fd, FileLock::Mode mode, bool& busy) {
     }
     busy = errno == EAGAIN || errno == EACCES || errno == EINTR;
     return false;
+}
+
+// Makes the lock file usable by every account that may write the data file: read and write for
+// each class (owner, group, others) that may write it, and the data file's owner and group,
+// where this process may set them (it owns the lock file, or is an administrator). Otherwise an
+// account that may change the data file could not take its lock, and would fail to change it.
+void shareLikeDataFile(int lockFd, const std::string& dataPath) {
+    struct stat data;
+    struct stat lock;
+    if (::stat(dataPath.c_str(), &data) != 0 || ::fstat(lockFd, &lock) != 0) {
+        return;
+    }
+    if (lock.st_uid != data.st_uid || lock.st_gid != data.st_gid) {
+        if (::fchown(lockFd, data.st_uid, data.st_gid) != 0) {
+            [[maybe_unused]] const int groupOnly =
+                ::fchown(lockFd, static_cast<uid_t>(-1), data.st_gid);
+        }
+    }
+    mode_t wanted = 0;
+    if ((data.st_mode & S_IWUSR) != 0) {
+        wanted |= S_IRUSR | S_IWUSR;
+    }
+    if ((data.st_mode & S_IWGRP) != 0) {
+        wanted |= S_IRGRP | S_IWGRP;
+    }
+    if ((data.st_mode & S_IWOTH) != 0) {
+        wanted |= S_IROTH | S_IWOTH;
+    }
+    if ((lock.st_mode & 0777) != wanted && wanted != 0) {
+        ::fchmod(lockFd, wanted);
+    }
 }
 
 } // namespace
@@ -68,6 +100,7 @@ FileLock FileLock::acquire(const std::string& dataPath, Mode mode, int timeoutMs
     if (fd < 0) {
         return FileLock();
     }
+    shareLikeDataFile(fd, dataPath);
     // Poll rather than block, so that a holder that hangs (a stalled network share) turns into
     // a failed operation with a message instead of a frozen program.
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);

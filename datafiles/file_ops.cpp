@@ -1,7 +1,10 @@
 #include "datafiles/file_ops.h"
 
 #include <cerrno>
+#include <climits>
+#include <cstdlib>
 #include <fcntl.h>
+#include <memory>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -75,11 +78,18 @@ ReadStatus readWholeFile(FileOps& ops, const std::string& path, const char* mode
 }
 
 void FileOps::copyPermissions(const std::string& from, std::FILE* to) {
-    // A file on a share that the school made readable to everyone stays so.
+    // A file on a share that the school made readable to everyone stays so, and a file that a
+    // class's teachers share through its group stays theirs after another account wrote it.
     struct stat info;
-    if (::stat(from.c_str(), &info) == 0) {
-        ::fchmod(::fileno(to), info.st_mode & 07777);
+    if (::stat(from.c_str(), &info) != 0) {
+        return;
     }
+    const int fd = ::fileno(to);
+    if (::fchown(fd, info.st_uid, info.st_gid) != 0) {
+        [[maybe_unused]] const int groupOnly = ::fchown(fd, static_cast<uid_t>(-1), info.st_gid);
+    }
+    // After the owner: a change of owner may clear the set-id bits.
+    ::fchmod(fd, info.st_mode & 07777);
 }
 
 void FileOps::syncDirectory(const std::string& path) {
@@ -112,6 +122,42 @@ ReplaceStatus replaceFile(FileOps& ops, const std::string& path, std::string_vie
     }
     ops.syncDirectory(path);
     return ReplaceStatus::Ok;
+}
+
+std::string resolvedPath(const std::string& path) {
+    std::string current = path;
+    // Follow a chain of links in place of the file (a bounded number, as the system does).
+    for (int hop = 0; hop < 40; ++hop) {
+        struct stat info;
+        if (::lstat(current.c_str(), &info) != 0 || !S_ISLNK(info.st_mode)) {
+            break;
+        }
+        std::string target(PATH_MAX, '\0');
+        const ssize_t length = ::readlink(current.c_str(), target.data(), target.size());
+        if (length <= 0 || static_cast<std::size_t>(length) >= target.size()) {
+            return path;
+        }
+        target.resize(static_cast<std::size_t>(length));
+        if (target.front() != '/') {
+            const std::size_t slash = current.find_last_of('/');
+            target = (slash == std::string::npos ? std::string() : current.substr(0, slash + 1)) +
+                     target;
+        }
+        current = target;
+    }
+    // The folder, resolved, so that two spellings of one folder lock one lock file.
+    const std::size_t slash = current.find_last_of('/');
+    const std::string folder = slash == std::string::npos ? std::string(".")
+                               : slash == 0               ? std::string("/")
+                                                          : current.substr(0, slash);
+    const std::string name = slash == std::string::npos ? current : current.substr(slash + 1);
+    const std::unique_ptr<char, decltype(&std::free)> real(::realpath(folder.c_str(), nullptr),
+                                                           &std::free);
+    if (!real || name.empty()) {
+        return current;
+    }
+    const std::string resolvedFolder = real.get();
+    return resolvedFolder == "/" ? "/" + name : resolvedFolder + "/" + name;
 }
 
 std::string sideFilePath(const std::string& path, std::string_view suffix) {

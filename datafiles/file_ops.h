@@ -30,7 +30,10 @@ public:
     virtual bool rename(const std::string& from, const std::string& to);
     virtual bool remove(const std::string& path);
     virtual bool exists(const std::string& path);
-    // Gives a new file the permission bits of the file it will replace (best effort).
+    // Gives a new file the permission bits of the file it will replace, and its owner and group
+    // where this process may set them (an administrator may set both; anyone may set a group
+    // they belong to), so that the accounts that could write the old file can write the new
+    // one. Best effort.
     virtual void copyPermissions(const std::string& from, std::FILE* to);
     // Makes a rename in the folder of `path` durable (best effort).
     virtual void syncDirectory(const std::string& path);
@@ -81,6 +84,13 @@ enum class ReplaceStatus { Ok, CantCreate, CantWrite };
 // time (a name unique to this writer, or one only the holder of the file's lock writes).
 ReplaceStatus replaceFile(FileOps& ops, const std::string& path, std::string_view bytes,
                           const std::string& tempPath);
+
+// The path a data file is really read and replaced at: a link in its place is followed (to
+// where it points, even when nothing is there yet) and its folder is resolved, so that the file
+// a link leads to is changed in place of the link, and every writer, whichever path it was
+// given, locks the same lock file beside the same file. A path that cannot be resolved is
+// returned as it is.
+std::string resolvedPath(const std::string& path);
 
 // Names of the files kept beside a data file while it is changed: "~" + its name + suffix in the
 // same directory. The leading "~" keeps them clear of the student program's start-up sweep of

@@ -4,6 +4,7 @@
 #include "datafiles/file_ops.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <cstring>
 #include <filesystem>
 #include <span>
@@ -119,6 +120,12 @@ OptionsFileResult OptionsFile::load(const std::string& path, SettingsRecord& set
     std::string bytes;
     switch (readWholeFile(m_ops, path, "rb", bytes)) {
     case ReadStatus::CantOpen:
+        // Only a file that is not there means the defaults. One that is there but cannot be
+        // opened (its permissions, a link loop, an I/O error) must not pass for missing: the
+        // defaults would open the password gate and weight the scores wrongly.
+        if (errno != ENOENT) {
+            return OptionsFileCantRead;
+        }
         settings = defaultSettings();
         return OptionsFileOk;
     case ReadStatus::CantRead:
@@ -130,7 +137,9 @@ OptionsFileResult OptionsFile::load(const std::string& path, SettingsRecord& set
     return parseSettings(bytes, settings);
 }
 
-OptionsFileResult OptionsFile::save(const std::string& path, const SettingsRecord& settings) {
+OptionsFileResult OptionsFile::save(const std::string& givenPath, const SettingsRecord& settings) {
+    // An OPTIONS.DAT reached through a link is rewritten where the link leads.
+    const std::string path = resolvedPath(givenPath);
     switch (replaceFile(m_ops, path, settingsFileBytes(settings), uniqueSideFilePath(path))) {
     case ReplaceStatus::Ok:
         return OptionsFileOk;

@@ -66,9 +66,11 @@ const char* OptionsFileMessage(int result);
 // The program's settings. Zero until the first OptionsFileLoad.
 extern SettingsRecord Settings;
 
-// Fills Settings from "OPTIONS.DAT" in the start directory, or with the defaults when the file
-// cannot be opened (result 0, no file is created). 3: shorter than 1104 bytes; 5: wrong
-// signature or checksum. After 3 or 5 Settings holds whatever was read.
+// Fills Settings from "OPTIONS.DAT" in the start directory, or with the defaults when there is
+// no such file (result 0, no file is created). 3: the file is there but cannot be opened or
+// read (its permissions, an I/O error; Settings is then unchanged), or is shorter than 1104
+// bytes; 5: wrong signature or checksum. After a short file or 5 Settings holds whatever was
+// read.
 OptionsFileResult OptionsFileLoad();
 // Writes Settings to "OPTIONS.DAT" in the start directory with a fresh checksum (the in-memory
 // Checksum is left as it is). The new file replaces the old one whole: a failure (2: the new

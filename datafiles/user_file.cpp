@@ -71,7 +71,9 @@ bool readRecord(std::string_view bytes, std::size_t index, UserRecord& record) {
 }
 
 // The opening check of every operation: the header in full, the signature text (up to its zero
-// byte), and for list and add the checksum of everything after the header.
+// byte), the length (exactly the header and UserCount records: a count that does not match the
+// records would hide users or show records that are not there), and for list and add the
+// checksum of everything after the header.
 UserFileResult checkHeader(std::string_view bytes, bool withChecksum, UserFileHeader& header) {
     if (bytes.size() < kHeaderSize) {
         return UserFileCantRead;
@@ -79,6 +81,10 @@ UserFileResult checkHeader(std::string_view bytes, bool withChecksum, UserFileHe
     std::memcpy(&header, bytes.data(), kHeaderSize);
     const std::size_t length = strnlen(header.Signature, sizeof header.Signature);
     if (std::string_view(header.Signature, length) != kUserFileSignature) {
+        return UserFileCorrupted;
+    }
+    if (header.UserCount < 0 ||
+        bytes.size() - kHeaderSize != static_cast<std::size_t>(header.UserCount) * kRecordSize) {
         return UserFileCorrupted;
     }
     if (withChecksum && checksumFrom(bytes, kHeaderSize) != header.Checksum) {
@@ -121,6 +127,17 @@ UserFileResult readStatusResult(ReadStatus status) {
 }
 
 } // namespace
+
+bool isAcceptableUserName(std::string_view name) {
+    for (const char c : name) {
+        const auto byte = static_cast<unsigned char>(c);
+        if (byte < 0x20 || byte == 0x7F || byte == 0x81 || byte == 0x8D || byte == 0x8F ||
+            byte == 0x90 || byte == 0x9D) {
+            return false;
+        }
+    }
+    return true;
+}
 
 UserRecord newUserRecord(std::string_view name) {
     UserRecord record;
@@ -260,9 +277,10 @@ UserFileResult UserFile::addIfAbsent(const std::string& path, std::string_view n
     return addRecord(path, name, true, added);
 }
 
-UserFileResult UserFile::addRecord(const std::string& path, std::string_view name,
+UserFileResult UserFile::addRecord(const std::string& givenPath, std::string_view name,
                                    bool onlyIfAbsent, bool& added) {
     added = false;
+    const std::string path = resolvedPath(givenPath);
     const FileLock lock = FileLock::acquire(path, FileLock::Mode::Exclusive);
     if (!lock.locked()) {
         return m_ops.exists(path) ? UserFileCantOpen : UserFileCantCreate;
@@ -313,8 +331,9 @@ UserFileResult UserFile::addRecord(const std::string& path, std::string_view nam
     return written;
 }
 
-UserFileResult UserFile::update(const std::string& path, std::string_view name,
+UserFileResult UserFile::update(const std::string& givenPath, std::string_view name,
                                 const UserRecord& current) {
+    const std::string path = resolvedPath(givenPath);
     FileLock lock;
     std::string bytes;
     if (const UserFileResult read = readForChange(path, lock, bytes); read != UserFileOk) {
@@ -353,10 +372,12 @@ UserFileResult UserFile::writeRecord(const std::string& path, std::string& bytes
     return written;
 }
 
-UserFileResult UserFile::remove(const std::string& path, std::string_view name, bool* removed) {
+UserFileResult UserFile::remove(const std::string& givenPath, std::string_view name,
+                                bool* removed) {
     if (removed != nullptr) {
         *removed = false;
     }
+    const std::string path = resolvedPath(givenPath);
     FileLock lock;
     std::string bytes;
     if (const UserFileResult read = readForChange(path, lock, bytes); read != UserFileOk) {
@@ -398,8 +419,10 @@ UserFileResult UserFile::remove(const std::string& path, std::string_view name, 
     return written;
 }
 
-UserFileResult UserFile::modify(const std::string& path, std::string_view name, UserRecord& current,
+UserFileResult UserFile::modify(const std::string& givenPath, std::string_view name,
+                                UserRecord& current,
                                 const std::function<void(UserRecord&)>& change) {
+    const std::string path = resolvedPath(givenPath);
     const FileLock lock = FileLock::acquire(path, FileLock::Mode::Exclusive);
     // The find runs as UserFileFind does, so that `current` holds what the activities expect
     // even when the file cannot be changed; the change is applied to it in every case.

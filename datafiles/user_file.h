@@ -76,10 +76,15 @@ extern UserRecord CurrentUser;
 //
 // Every change writes the complete new file beside the old one and renames it over, holding the
 // file's lock for the whole read-modify-write: readers see the old file or the new one, and a
-// failure leaves the old file untouched.
+// failure leaves the old file untouched. A user file reached through a link (a class folder
+// linking to a shared file) is locked and changed where the link leads, and the new file keeps
+// the old one's permissions, and its owner and group where the writer may set them.
+//
+// A sound file is exactly 264 + 780 x UserCount bytes with the signature; any other length is
+// 5 (Corrupted ERF) for every operation, as a wrong signature is.
 
 // Calls `callback` once per record, in file order, with the record loaded into CurrentUser.
-// 2: the file cannot be opened (it does not exist); 5: wrong signature or checksum.
+// 2: the file cannot be opened (it does not exist); 5: wrong signature, length or checksum.
 UserFileResult UserFileList(std::string_view path,
                             const std::function<void(const UserRecord& record)>& callback);
 // Appends a new record for `name`, creating the file when there is none. Does not look for an
@@ -107,6 +112,15 @@ inline constexpr std::string_view kUserFileSignature = "QRV Honeycombwordsmiths 
 inline constexpr std::size_t kNameMaxLength = 255;
 
 enum class Activity { Spelling, Phonogram };
+
+// Whether a new user may be called `name`, given as the user file stores it (Windows-1252
+// bytes): false when it holds a control character, that is a byte 0 to 31 (TAB, line ends,
+// escape, ...) or 127, or one of the five bytes Windows-1252 leaves undefined (0x81, 0x8D, 0x8F,
+// 0x90, 0x9D), which read back as control characters. Such a name would forge lines and
+// columns wherever users are listed. Emptiness and length are the caller's to judge (a name
+// longer than 255 characters is cut when it is stored). Every place where a new name comes in
+// (the login's name box, hcadmin) refuses what this refuses.
+bool isAcceptableUserName(std::string_view name);
 
 // A new record for `name` (cut to 255 characters): zeros, the name, 512 in the two reserved
 // integers.

@@ -69,8 +69,10 @@ WordListLoad loadWordList(std::string_view storedPath) {
     return loadWordList(FileOps::system(), nativePath(storedPath));
 }
 
-WordListSaveResult saveWordList(FileOps& ops, const std::string& path,
+WordListSaveResult saveWordList(FileOps& ops, const std::string& givenPath,
                                 const std::vector<std::string>& lines) {
+    // A word list reached through a link is rewritten where the link leads.
+    const std::string path = resolvedPath(givenPath);
     switch (replaceFile(ops, path, formatWordList(lines), uniqueSideFilePath(path))) {
     case ReplaceStatus::Ok:
         return WordListSaveResult::Ok;

@@ -1,8 +1,10 @@
 #include "datafiles/settings.h"
 
+#include "datafiles/file_ops.h"
 #include "file_bytes.h"
 #include "temp_dir.h"
 
+#include <cerrno>
 #include <cstring>
 #include <filesystem>
 #include <functional>
@@ -101,6 +103,45 @@ TEST_F(SettingsTest, DamagedFilesGiveTheirCodes) {
         std::memset(&Settings, 0x55, sizeof Settings);
         EXPECT_EQ(OptionsFileLoad(), row.expected);
     }
+}
+
+// Regression: an OPTIONS.DAT that existed but could not be opened (its permissions) was taken
+// for a missing one: the defaults applied and the password gate opened with no password.
+TEST_F(SettingsTest, OnlyAMissingFileMeansTheDefaults) {
+    // Opening fails as the system would say it.
+    class RefusingOps : public FileOps {
+    public:
+        explicit RefusingOps(int error) : m_error(error) {}
+        std::FILE* open(const std::string&, const char*) override {
+            errno = m_error;
+            return nullptr;
+        }
+
+    private:
+        int m_error;
+    };
+    for (const int error : {EACCES, EPERM, EIO, ELOOP, EMFILE, ENOTDIR}) {
+        SCOPED_TRACE(std::strerror(error));
+        RefusingOps ops(error);
+        SettingsRecord settings{};
+        std::memset(&settings, 0x55, sizeof settings);
+        const SettingsRecord before = settings;
+        EXPECT_EQ(OptionsFile(ops).load(path("OPTIONS.DAT"), settings), OptionsFileCantRead);
+        EXPECT_EQ(std::memcmp(&settings, &before, sizeof settings), 0);
+    }
+    RefusingOps missing(ENOENT);
+    SettingsRecord settings{};
+    EXPECT_EQ(OptionsFile(missing).load(path("OPTIONS.DAT"), settings), OptionsFileOk);
+    EXPECT_EQ(password(settings), "");
+    EXPECT_EQ(textOf(settings.HDfile), "USERS.ERF");
+
+    // The same on the real file system: a link that loops is there but cannot be opened; a
+    // link that leads nowhere is a missing file.
+    std::filesystem::create_symlink("OPTIONS.DAT", path("OPTIONS.DAT"));
+    EXPECT_EQ(OptionsFileLoad(), OptionsFileCantRead);
+    std::filesystem::remove(path("OPTIONS.DAT"));
+    std::filesystem::create_symlink("gone/OPTIONS.DAT", path("OPTIONS.DAT"));
+    EXPECT_EQ(OptionsFileLoad(), OptionsFileOk);
 }
 
 TEST_F(SettingsTest, FailedLoadLeavesWhatWasRead) {

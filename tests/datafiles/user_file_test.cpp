@@ -159,18 +159,30 @@ TEST_F(UserFileTest, DamagedFilesGiveTheirCodes) {
         {"empty",
          [](std::string& b) { b.clear(); },
          {shortRead, shortRead, shortRead, shortRead, shortRead}},
+        // A sound file is exactly the header and UserCount records. Regression: a count
+        // lowered by one hid the last user from the list, and an add then appended a user
+        // nobody could find.
+        {"count lowered by one, resealed",
+         [](std::string& b) { resealUserFile(b, 1); },
+         {bad, bad, bad, bad, bad}},
+        {"count raised by one, resealed",
+         [](std::string& b) { resealUserFile(b, 3); },
+         {bad, bad, bad, bad, bad}},
+        {"negative count, resealed",
+         [](std::string& b) { resealUserFile(b, -1); },
+         {bad, bad, bad, bad, bad}},
         {"last record cut short, resealed",
          [](std::string& b) {
              b.resize(b.size() - 1);
              resealUserFile(b, 2);
          },
-         {shortRead, ok, shortRead, shortRead, shortRead}},
-        {"count larger than the records, resealed",
-         [](std::string& b) { resealUserFile(b, 9); },
-         {shortRead, ok, ok, ok, shortRead}},
-        {"negative count, resealed",
-         [](std::string& b) { resealUserFile(b, -1); },
-         {ok, ok, UserFileNotFound, UserFileNotFound, ok}},
+         {bad, bad, bad, bad, bad}},
+        {"a byte appended, resealed",
+         [](std::string& b) {
+             b += '\0';
+             resealUserFile(b, 2);
+         },
+         {bad, bad, bad, bad, bad}},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.what);
@@ -195,12 +207,25 @@ TEST_F(UserFileTest, DamagedFilesGiveTheirCodes) {
     }
 }
 
-TEST_F(UserFileTest, ListStopsAtARecordCutShortAfterCallingBackForTheWholeOnes) {
+TEST_F(UserFileTest, AFileOfTheWrongLengthListsNobody) {
     std::string file = userFileBytes({recordBytes("Ann"), recordBytes("Bob")});
     file.resize(file.size() - 10);
     resealUserFile(file, 2);
     write(file);
-    EXPECT_EQ(listed(), (std::vector<std::string>{"Ann", "=3"}));
+    EXPECT_EQ(listed(), (std::vector<std::string>{"=5"}));
+}
+
+TEST_F(UserFileTest, NamesWithControlCharactersAreNotAcceptable) {
+    for (const char* name : {"Ann", "Zo\xEB", "Anne-Marie O'Neil", "\x80uro", "Ann ", ""}) {
+        EXPECT_TRUE(isAcceptableUserName(name)) << name;
+    }
+    // Line ends, TAB and escape forge lines and columns; 127 and the five bytes Windows-1252
+    // leaves undefined read back as control characters.
+    for (const std::string& name : std::vector<std::string>{
+             "A\tnn", "Ann\n", "\rAnn", "A\x1B[2Jnn", "Ann\x7F", "A\x81nn", "A\x8D", "A\x8F",
+             "A\x90", "A\x9D", std::string("A\0nn", 4), std::string(1, '\x1F')}) {
+        EXPECT_FALSE(isAcceptableUserName(name)) << name;
+    }
 }
 
 TEST_F(UserFileTest, LongNamesAreCutAtTheField) {

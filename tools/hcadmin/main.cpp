@@ -11,6 +11,7 @@
 #include "datafiles/user_file.h"
 #include "datafiles/word_list.h"
 
+#include <cerrno>
 #include <charconv>
 #include <cstdio>
 #include <cstring>
@@ -53,8 +54,29 @@ int fail(const std::string& message) {
     return kFailure;
 }
 
+// A stored text as it is printed: UTF-8, with '?' in place of every control character, so that
+// a name or path from a file (which another tool may have written) can never forge a line or a
+// column of the output.
 std::string shown(std::string_view stored) {
-    return hc::cp1252ToUtf8(stored);
+    std::string text(stored);
+    for (char& c : text) {
+        if (!hc::isAcceptableUserName(std::string_view(&c, 1))) {
+            c = '?';
+        }
+    }
+    return hc::cp1252ToUtf8(text);
+}
+
+// The same for a text from the command line (UTF-8).
+std::string shownArgument(std::string_view argument) {
+    std::string text(argument);
+    for (char& c : text) {
+        const auto byte = static_cast<unsigned char>(c);
+        if (byte < 0x20 || byte == 0x7F) {
+            c = '?';
+        }
+    }
+    return text;
 }
 
 // A name from the command line (UTF-8) as the user file stores it. False, with a message on
@@ -63,13 +85,30 @@ bool storedName(std::string_view argument, std::string& name) {
     const hc::Cp1252Encoding encoded = hc::utf8ToCp1252(argument);
     if (!encoded.ok()) {
         std::fprintf(stderr,
-                     "hcadmin: the name \"%.*s\" has characters the user file cannot "
-                     "store: %s\n",
-                     static_cast<int>(argument.size()), argument.data(),
-                     encoded.unstorable.c_str());
+                     "hcadmin: the name \"%s\" has characters the user file cannot store: %s\n",
+                     shownArgument(argument).c_str(), shownArgument(encoded.unstorable).c_str());
         return false;
     }
     name = encoded.bytes;
+    return true;
+}
+
+// A name for a new user, from UTF-8 text (`utf8`, stored as storedName does) or from text
+// already in the file's encoding; refused with a message when it holds control characters,
+// which would forge lines and columns wherever users are listed.
+bool newUserName(std::string_view text, bool utf8, std::string& name) {
+    if (!utf8) {
+        name = text;
+    } else if (!storedName(text, name)) {
+        return false;
+    }
+    if (!hc::isAcceptableUserName(name)) {
+        std::fprintf(stderr,
+                     "hcadmin: the name \"%s\" has control characters (a TAB, a line end, ...), "
+                     "which a name may not hold\n",
+                     shown(name).c_str());
+        return false;
+    }
     return true;
 }
 
@@ -154,7 +193,7 @@ int usersAdd(const std::string& path, const std::vector<std::string_view>& argum
     std::vector<std::string> names;
     for (const std::string_view argument : arguments) {
         std::string name;
-        if (storedName(argument, name)) {
+        if (newUserName(argument, true, name)) {
             names.push_back(name);
         } else {
             counts.failed = true;
@@ -179,8 +218,8 @@ int usersImport(const std::string& path, const std::string& rosterPath) {
     // The word list's rules trim each line and drop empty ones.
     const std::string trimmed = hc::formatWordList(hc::parseWordList(bytes));
     for (const std::string& line : hc::parseWordList(trimmed)) {
-        std::string name = line;
-        if (utf8 && !storedName(line, name)) {
+        std::string name;
+        if (!newUserName(line, utf8, name)) {
             counts.failed = true;
             continue;
         }
@@ -308,5 +347,13 @@ int run(const std::vector<std::string_view>& args) {
 int main(int argc, char** argv) {
     // OPTIONS.DAT is the one in the directory hcadmin is started from.
     hc::setStartDirectory();
-    return run(std::vector<std::string_view>(argv + 1, argv + argc));
+    const int status = run(std::vector<std::string_view>(argv + 1, argv + argc));
+    // Output that did not reach its place (a full disk, a closed pipe) is a failure, never a
+    // silent success: a script reading the list must not take a cut list for the whole one.
+    if (std::fflush(stdout) != 0 || std::ferror(stdout) != 0) {
+        std::fprintf(stderr, "hcadmin: cannot write to standard output: %s\n",
+                     std::strerror(errno));
+        return kFailure;
+    }
+    return status;
 }

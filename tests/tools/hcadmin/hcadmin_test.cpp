@@ -169,6 +169,70 @@ TEST_F(HcadminTest, ShowsTheOptions) {
     EXPECT_EQ(run.err, "OptionsFile Error: Corrupted file\n");
 }
 
+// Regression: a TAB or a line end in a name was accepted and forged lines and columns in
+// "users list". New names with control characters are refused; names already in a file (another
+// tool wrote them) are shown with '?' in their place.
+TEST_F(HcadminTest, NamesWithControlCharactersAreRefusedAndNeverForgeOutput) {
+    const std::string bad[] = {"'Ann\tEve'",
+                               "\"$(printf 'Ann\\nBob\\t99.00')\"",
+                               "\"$(printf 'Ann\\r')\"",
+                               "\"$(printf 'A\\033[2Jnn')\"",
+                               "\"$(printf 'Ann\\177')\"",
+                               "\"$(printf 'A\\302\\201nn')\""};
+    for (const std::string& name : bad) {
+        SCOPED_TRACE(name);
+        const ToolRun run = hcadmin("users add U.ERF " + name + " Cy");
+        EXPECT_EQ(run.status, 1);
+        EXPECT_NE(run.err.find("control characters"), std::string::npos) << run.err;
+        EXPECT_EQ(run.err.find_first_of("\t\r\x1B\x7F"), std::string::npos) << run.err;
+        EXPECT_EQ(std::count(run.err.begin(), run.err.end(), '\n'), 1) << run.err;
+    }
+    writeFile(path("roster.txt"), "Dee\nEd\tTab\nF\x1B"
+                                  "ay\n");
+    const ToolRun import = hcadmin("users import U.ERF roster.txt");
+    EXPECT_EQ(import.status, 1);
+    EXPECT_NE(import.out.find("imported: 1 added"), std::string::npos) << import.out;
+    EXPECT_EQ(hcadmin("users list U.ERF").out, "Cy\t0.00\t0\t0.00\t0.00\n"
+                                               "Dee\t0.00\t0\t0.00\t0.00\n");
+
+    // A file that already holds such a name, written by hand.
+    writeFile(path("OLD.ERF"), userFileBytes({recordBytes("Ann\nBob\t9"), recordBytes("Cy")}));
+    const ToolRun list = hcadmin("users list OLD.ERF");
+    EXPECT_EQ(list.status, 0);
+    EXPECT_EQ(list.out, "Ann?Bob?9\t0.00\t0\t0.00\t0.00\n"
+                        "Cy\t0.00\t0\t0.00\t0.00\n");
+}
+
+// Regression: "users list FILE > /dev/full" exited 0, so a script took nothing for the list.
+TEST_F(HcadminTest, OutputThatCannotBeWrittenFails) {
+    writeFile(path("U.ERF"), userFileBytes({recordBytes("Ann"), recordBytes("Bob")}));
+    writeFile(path("roster.txt"), "Cy\n");
+    for (const char* command : {"users list U.ERF", "users show U.ERF Ann", "users add U.ERF Dee",
+                                "users import U.ERF roster.txt", "users delete U.ERF Bob",
+                                "users record U.ERF Ann spelling 50", "options show", "--help"}) {
+        SCOPED_TRACE(command);
+        const ToolRun run = hcadmin(std::string(command) + " >/dev/full");
+        EXPECT_EQ(run.status, 1);
+        EXPECT_NE(run.err.find("standard output"), std::string::npos) << run.err;
+    }
+}
+
+// Regression: a file whose count was lowered by one listed one user fewer with exit 0, and an
+// add then reported success for a user nobody could find.
+TEST_F(HcadminTest, AFileWhoseCountDoesNotMatchItsRecordsIsDamaged) {
+    std::string bytes = userFileBytes({recordBytes("Ann"), recordBytes("Bob")});
+    resealUserFile(bytes, 1);
+    writeFile(path("U.ERF"), bytes);
+    for (const char* command : {"users list U.ERF", "users add U.ERF Cy", "users show U.ERF Ann"}) {
+        SCOPED_TRACE(command);
+        const ToolRun run = hcadmin(command);
+        EXPECT_EQ(run.status, 1);
+        EXPECT_EQ(run.out, "");
+        EXPECT_EQ(run.err, "UserFile Error: Corrupted ERF\n");
+    }
+    EXPECT_EQ(readFile(path("U.ERF")), bytes);
+}
+
 // Teachers' scripts and the programs may change one file at the same moment.
 TEST_F(HcadminTest, ResultsRecordedByProcessesAtOnceAreAllKept) {
     writeFile(path("U.ERF"), userFileBytes({recordBytes("Ann")}));
