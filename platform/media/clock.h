@@ -45,15 +45,27 @@ private:
 
 // Real time: std::chrono::steady_clock, with wake-ups from a precise Qt timer (so they arrive
 // through the event loop of the thread that created the clock).
+//
+// A Qt timer takes at most 2^31 - 1 milliseconds (about 24.8 days). A longer wait is covered by
+// timer runs of at most `longestTimerWait` each, re-armed until the deadline has come, so any
+// deadline is kept, however far away.
 class SteadyClock final : public Clock {
 public:
-    SteadyClock();
+    static constexpr std::chrono::milliseconds kLongestTimerWait{24LL * 24 * 60 * 60 * 1000};
+
+    explicit SteadyClock(std::chrono::milliseconds longestTimerWait = kLongestTimerWait);
     Duration now() const override;
     void wakeAt(Duration deadline) override;
     void cancelWake() override;
 
 private:
+    // Starts the timer for the rest of the wait, or at most the longest timer run.
+    void arm();
+    void timerFired();
+
     QTimer m_timer;
+    std::chrono::milliseconds m_longestTimerWait;
+    std::optional<Duration> m_deadline;
 };
 
 // A clock that only moves when a test steps it. advance() runs a wake-up that falls due
