@@ -215,6 +215,31 @@ PcmBuffer decodeAudio(FormatInput& input, int streamIndex) {
     return pcm;
 }
 
+std::int64_t packetEnd(FormatInput& input, int streamIndex) {
+    AVFormatContext* format = input.context();
+    const AVStream* stream = format->streams[streamIndex];
+    const std::int64_t start = stream->start_time != AV_NOPTS_VALUE ? stream->start_time : 0;
+    if (av_seek_frame(format, streamIndex, start, AVSEEK_FLAG_BACKWARD) < 0 &&
+        av_seek_frame(format, -1, 0, AVSEEK_FLAG_BYTE | AVSEEK_FLAG_BACKWARD) < 0) {
+        return 0;
+    }
+    std::unique_ptr<AVPacket, PacketDeleter> packet(av_packet_alloc());
+    if (!packet) {
+        return 0;
+    }
+    std::int64_t count = 0;
+    std::int64_t end = 0;
+    while (av_read_frame(format, packet.get()) >= 0) {
+        if (packet->stream_index == streamIndex) {
+            const std::int64_t number = packet->pts != AV_NOPTS_VALUE ? packet->pts - start : count;
+            end = std::max(end, number + std::max<std::int64_t>(packet->duration, 1));
+            ++count;
+        }
+        av_packet_unref(packet.get());
+    }
+    return end;
+}
+
 VideoDecoder::VideoDecoder(FormatInput& input, int stream) : m_input(input), m_stream(stream) {
     const AVStream* avStream = input.context()->streams[stream];
     m_startPts = avStream->start_time != AV_NOPTS_VALUE ? avStream->start_time : 0;

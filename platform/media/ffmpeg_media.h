@@ -73,6 +73,12 @@ private:
 // unknown; leaves the container positioned at its end.
 PcmBuffer decodeAudio(FormatInput& input, int stream);
 
+// One past the last frame number that the packets of stream `stream` carry (counted from the
+// stream's start, a packet's duration included), read from the whole container: the length the
+// data really has, whatever its header claims. 0 when the stream has no packet. Leaves the
+// container positioned at its end.
+std::int64_t packetEnd(FormatInput& input, int stream);
+
 // Pictures of one video stream by frame number (0 = the stream's first frame), decoded
 // forward from where the last request left off and seeking only when asked to go back or far
 // ahead, as playback does.

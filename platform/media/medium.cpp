@@ -8,6 +8,9 @@
 
 #include <QFile>
 
+#include <algorithm>
+#include <cstdio>
+
 extern "C" {
 #include <libavformat/avformat.h>
 }
@@ -53,9 +56,9 @@ public:
             throw openError(name, QStringLiteral("the video has no frame rate"));
         }
         m_unit = {stream->time_base.num, stream->time_base.den};
-        m_length = stream->nb_frames > 0  ? stream->nb_frames
-                   : stream->duration > 0 ? stream->duration
-                                          : 1;
+        const std::int64_t claimed = stream->nb_frames > 0  ? stream->nb_frames
+                                     : stream->duration > 0 ? stream->duration
+                                                            : 0;
         const int audio = av_find_best_stream(format, AVMEDIA_TYPE_AUDIO, -1, video, nullptr, 0);
         if (audio >= 0) {
             auto pcm = std::make_shared<PcmBuffer>(decodeAudio(m_input, audio));
@@ -63,6 +66,22 @@ public:
                 m_sound = std::move(pcm);
             }
         }
+        // A header may claim far more frames than the file holds (a damaged or hand-made
+        // file): a play would then run on for years after the last picture, and a screen
+        // waiting for the movie's end would never go on. The movie ends where its data does.
+        const std::int64_t real = packetEnd(m_input, video);
+        m_length = claimed;
+        if (real > 0 && (claimed == 0 || real < claimed)) {
+            if (claimed > 0) {
+                std::fprintf(stderr,
+                             "Warning: the video %s claims %lld frames but holds only %lld; it "
+                             "ends after those.\n",
+                             name.toLocal8Bit().constData(), static_cast<long long>(claimed),
+                             static_cast<long long>(real));
+            }
+            m_length = real;
+        }
+        m_length = std::max<std::int64_t>(m_length, 1);
         m_video = std::make_unique<VideoDecoder>(m_input, video);
     }
 

@@ -7,7 +7,9 @@
 
 #include <QFile>
 
+#include <algorithm>
 #include <cmath>
+#include <cstdint>
 #include <filesystem>
 
 namespace hc::test::media {
@@ -339,6 +341,73 @@ TEST_F(AviPlayerTest, DamagedPicturesAreSkippedAndThePlayStillEnds) {
     stepFrames(20);
     EXPECT_EQ(recorder.results, std::vector{NotifyResult::Successful});
     EXPECT_EQ(player.mode(), Mode::Stopped);
+}
+
+// Puts `frames` into the frame counts of an AVI's headers: the main header's total, the first
+// stream header's length, and (when `extended`) the OpenDML total.
+void claimFrames(std::string& avi, std::uint32_t frames, bool main, bool extended) {
+    const auto put = [&](const char* tag, std::size_t offset) {
+        const std::size_t at = avi.find(tag);
+        ASSERT_NE(at, std::string::npos) << tag;
+        for (int i = 0; i < 4; ++i) {
+            avi[at + 8 + offset + static_cast<std::size_t>(i)] =
+                static_cast<char>((frames >> (8 * i)) & 0xFF);
+        }
+    };
+    if (main) {
+        put("avih", 16);
+    }
+    put("strh", 32);
+    if (extended) {
+        put("dmlh", 0);
+    }
+}
+
+// Regression: a 5-frame movie whose header claimed 10^9 frames played for years, and the screens
+// that wait for a movie's end would never have gone on. A play ends where the data does,
+// successfully, with one warning.
+TEST_F(AviPlayerTest, AHeaderThatClaimsMoreFramesThanTheDataEndsWhereTheDataDoes) {
+    struct Row {
+        const char* what;
+        std::uint32_t claimed;
+        bool main;
+        bool extended;
+        bool sound;
+    };
+    const Row rows[] = {
+        {"every header claims 10^9", 1'000'000'000, true, true, false},
+        {"the stream header claims 300", 300, false, false, false},
+        {"with a sound track", 1'000'000'000, true, true, true},
+        {"the largest count there is", 0xFFFFFFFF, true, true, false},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.what);
+        AviRecipe recipe;
+        recipe.frames = 5;
+        recipe.sound = row.sound;
+        writeAvi(path("five.avi"), recipe);
+        std::string bytes = readFile(path("five.avi"));
+        claimFrames(bytes, row.claimed, row.main, row.extended);
+        writeFile(path("lying.avi"), bytes);
+
+        MediaPlayer player(m_media);
+        player.setFileName(QString::fromStdString(path("lying.avi")));
+        player.setDisplay(&m_display);
+        Recorder recorder(player);
+        testing::internal::CaptureStderr();
+        player.open(Notify::No);
+        const std::string warnings = testing::internal::GetCapturedStderr();
+        EXPECT_EQ(player.length(), 5);
+        EXPECT_EQ(std::count(warnings.begin(), warnings.end(), '\n'), 1) << warnings;
+        EXPECT_NE(warnings.find(std::to_string(row.claimed)), std::string::npos) << warnings;
+
+        player.play(Notify::Yes);
+        stepFrames(5);
+        EXPECT_EQ(recorder.results, std::vector{NotifyResult::Successful});
+        EXPECT_EQ(player.mode(), Mode::Stopped);
+        EXPECT_EQ(player.position(), 5);
+        EXPECT_EQ(shownFrame(), 4);
+    }
 }
 
 TEST_F(AviPlayerTest, AFileThatBecomesUnreadableFailsThePlay) {
