@@ -1,6 +1,7 @@
 #include "platform/media/audio_device.h"
 
 #include "platform/media/mixer.h"
+#include "platform/media/sound_library_messages.h"
 
 #include <SDL.h>
 
@@ -20,6 +21,8 @@ bool startSubsystem() {
     // SDL would otherwise take over SIGINT and SIGTERM (turning them into events nobody
     // reads), and the program could no longer be interrupted or terminated.
     SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
+    // Without a sound card ALSA would print its own failures before our one line.
+    silenceSoundLibraryMessages();
     if (!g_sdlStarted && SDL_InitSubSystem(SDL_INIT_AUDIO) == 0) {
         g_sdlStarted = true;
     }

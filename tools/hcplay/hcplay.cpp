@@ -155,5 +155,10 @@ int main(int argc, char** argv) {
         return 1;
     }
     const int loopResult = app.exec();
+    // Notifications that did not reach standard output (a full disk) are a failure too.
+    if (std::fflush(stdout) != 0 || std::ferror(stdout) != 0) {
+        std::fprintf(stderr, "hcplay: cannot write to standard output.\n");
+        return 1;
+    }
     return exitCode != 0 ? exitCode : loopResult;
 }

@@ -9,6 +9,7 @@
 #include <QStringList>
 
 #include <cstdlib>
+#include <filesystem>
 
 namespace hc::test::media {
 namespace {
@@ -21,13 +22,20 @@ struct ToolRun {
 
 class HcplayTest : public TempDirTest {
 protected:
-    // Runs hcplay; with `stopAfterLines`, terminates it once that many lines have come.
-    ToolRun hcplay(const QStringList& args, int stopAfterLines = 0) {
+    // Runs hcplay; with `stopAfterLines`, terminates it once that many lines have come. SDL
+    // uses `audioDriver`.
+    ToolRun hcplay(const QStringList& args, int stopAfterLines = 0,
+                   const QString& audioDriver = QStringLiteral("dummy")) {
         const char* tools = std::getenv("HC_TOOL_DIR");
         QProcess process;
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
         env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
-        env.insert(QStringLiteral("SDL_AUDIODRIVER"), QStringLiteral("dummy"));
+        env.insert(QStringLiteral("SDL_AUDIODRIVER"), audioDriver);
+        // A runtime folder of its own, so that Qt has nothing to say about it either.
+        const std::string runtime = path("runtime");
+        std::filesystem::create_directory(runtime);
+        std::filesystem::permissions(runtime, std::filesystem::perms::owner_all);
+        env.insert(QStringLiteral("XDG_RUNTIME_DIR"), QString::fromStdString(runtime));
         process.setProcessEnvironment(env);
         process.start(QString::fromLocal8Bit(tools) + QStringLiteral("/hcplay"), args);
         ToolRun run;
@@ -92,6 +100,23 @@ TEST_F(HcplayTest, LoopsUntilEndedAndPlaysWaveAndMidi) {
     EXPECT_EQ(midi.exitCode, 0) << midi.errors.toStdString();
     ASSERT_EQ(midi.lines.size(), 1);
     EXPECT_GE(millisecondsOf(midi.lines[0]), 500);
+}
+
+// Regression: without a sound card every start printed about eight lines of ALSA's own errors
+// before the one line that says sound is silent.
+TEST_F(HcplayTest, WithoutASoundCardOnlyOurOneLineIsPrinted) {
+    writeWav(path("speech.wav"), sine(1102, 440, 11025), WavRecipe{});
+    const ToolRun run =
+        hcplay({QString::fromStdString(path("speech.wav"))}, 0, QStringLiteral("alsa"));
+    EXPECT_EQ(run.exitCode, 0) << run.errors.toStdString();
+    EXPECT_FALSE(run.errors.contains(QStringLiteral("ALSA lib"))) << run.errors.toStdString();
+    // A machine with a sound card plays it and says nothing; one without says one line.
+    const QStringList lines = run.errors.split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+    if (!lines.isEmpty()) {
+        ASSERT_EQ(lines.size(), 1) << run.errors.toStdString();
+        EXPECT_TRUE(lines[0].startsWith(QStringLiteral("No sound device could be opened")))
+            << run.errors.toStdString();
+    }
 }
 
 TEST_F(HcplayTest, BadFilesAndCommandLinesFailWithAMessage) {
