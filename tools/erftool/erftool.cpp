@@ -10,6 +10,7 @@
 #include <iterator>
 #include <map>
 #include <optional>
+#include <set>
 #include <string>
 #include <string_view>
 #include <sys/stat.h>
@@ -231,7 +232,8 @@ int commandExtract(const std::string& archive, const std::string& directory) {
         return 1;
     }
     // Which entries to write: the first of equal names (the only one the reader finds), and
-    // none of the entries whose different names land on one file.
+    // none of the entries whose different names land on one file, or that need a folder where
+    // another entry lands as a file.
     struct Planned {
         const hc::ErfEntryRecord* entry;
         std::vector<std::string> parts;
@@ -262,6 +264,7 @@ int commandExtract(const std::string& archive, const std::string& directory) {
         planned.push_back({&entry, std::move(*parts)});
         return true;
     });
+    std::set<std::string> refused; // landing keys not written
     for (const auto& [key, names] : byLanding) {
         if (names.size() > 1) {
             std::string list;
@@ -270,7 +273,24 @@ int commandExtract(const std::string& archive, const std::string& directory) {
             }
             printError("refused " + list + ": different names that land on one file (" + key +
                        ", letter case ignored)");
+            refused.insert(key);
             ++failures;
+        }
+    }
+    for (const Planned& item : planned) {
+        for (std::size_t folders = 1; folders < item.parts.size(); ++folders) {
+            const std::string folderKey = landingKey(
+                {item.parts.begin(), item.parts.begin() + static_cast<std::ptrdiff_t>(folders)});
+            const auto file = byLanding.find(folderKey);
+            if (file != byLanding.end()) {
+                printError("refused " + file->second.front() + " and " +
+                           std::string(item.entry->name) + ": the first lands as a file where " +
+                           "the second needs a folder (" + folderKey + ", letter case ignored)");
+                refused.insert(folderKey);
+                refused.insert(landingKey(item.parts));
+                ++failures;
+                break;
+            }
         }
     }
 
@@ -280,7 +300,7 @@ int commandExtract(const std::string& archive, const std::string& directory) {
         return 1;
     }
     for (const Planned& item : planned) {
-        if (byLanding[landingKey(item.parts)].size() > 1) {
+        if (refused.count(landingKey(item.parts)) > 0) {
             continue;
         }
         std::string error;

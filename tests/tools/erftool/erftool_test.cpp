@@ -219,6 +219,14 @@ TEST_F(ErfToolTest, ExtractRefusesHostileTargetsAndClashes) {
          [] { writeFile("out/keep.txt", ""); },
          {".\\d\\F", "D\\.\\f", "d\\\\f", "land on one file"},
          [&] { EXPECT_FALSE(fs::exists(path("out/d"))); }},
+        {"a file where another entry needs a folder",
+         {storedEntry("d", "file"), storedEntry("D\\f", "inside"), storedEntry("e", "ok")},
+         [] {},
+         {"refused d and D\\f"},
+         [&] {
+             EXPECT_FALSE(fs::exists(path("out/d")));
+             EXPECT_EQ(readFile(path("out/e")), "ok");
+         }},
         {"a damaged entry over a file that was there",
          {damaged},
          [] { writeFile("out/notes.txt", "the teacher's notes"); },
