@@ -1,6 +1,10 @@
 // Every user-file operation on arbitrary file bytes: never a crash or an out-of-bounds read,
-// every result one of the table's codes, and every file a change writes is sealed (its
-// checksum right), so a damaged file never turns into one that passes for good by accident.
+// every result one of the table's codes, and of every change:
+// - a change that fails leaves the file exactly as it was;
+// - a change that succeeds never turns a sound file (one that lists) into a damaged one;
+// - a damaged file is never made to look sound except by a change that rewrites it (one that
+//   leaves it as it was, like deleting a name it does not hold, leaves it damaged).
+// Find, update and delete do not check the checksum, so they may succeed on a damaged file.
 
 #include "datafiles/file_ops.h"
 #include "datafiles/user_file.h"
@@ -62,15 +66,46 @@ void check(UserFileResult result) {
     }
 }
 
-// After a change that succeeded, the file (if any) must pass list's checksum test.
-void checkSealed(UserFileResult result, hc::UserFile& users) {
+// The user file as a change finds or leaves it.
+struct FileState {
+    bool exists = false;
+    std::string bytes;
+    bool sound = false; // it lists
+};
+
+FileState state(hc::UserFile& users) {
+    FileState file;
+    std::FILE* in = std::fopen(workFile().c_str(), "rb");
+    if (in == nullptr) {
+        return file;
+    }
+    file.exists = true;
+    char piece[4096];
+    std::size_t got = 0;
+    while ((got = std::fread(piece, 1, sizeof piece, in)) > 0) {
+        file.bytes.append(piece, got);
+    }
+    std::fclose(in);
+    UserRecord current{};
+    file.sound = users.list(workFile(), {}, current) == UserFileOk;
+    return file;
+}
+
+void checkChange(UserFileResult result, const FileState& before, hc::UserFile& users) {
     check(result);
-    if (result != UserFileOk || !hc::FileOps::system().exists(workFile())) {
+    const FileState after = state(users);
+    const bool unchanged = after.exists == before.exists && after.bytes == before.bytes;
+    if (result != UserFileOk) {
+        if (!unchanged) {
+            std::abort(); // a failed change touched the file
+        }
         return;
     }
-    UserRecord current{};
-    if (users.list(workFile(), {}, current) == UserFileCorrupted) {
-        std::abort();
+    if (before.sound && after.exists && !after.sound) {
+        std::abort(); // a change that succeeded damaged a sound file
+    }
+    if (!before.sound && after.sound && unchanged) {
+        std::abort(); // cannot happen: the same bytes list the same way
     }
 }
 
@@ -89,24 +124,25 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
 
     put(bytes);
+    const FileState before = state(users);
     int listed = 0;
     check(users.list(
         workFile(), [&](const UserRecord&) { ++listed; }, current));
     check(users.find(workFile(), name, current));
     put(bytes);
-    checkSealed(users.update(workFile(), name, current), users);
+    checkChange(users.update(workFile(), name, current), before, users);
     put(bytes);
-    checkSealed(users.add(workFile(), "New"), users);
+    checkChange(users.add(workFile(), "New"), before, users);
     put(bytes);
     bool added = false;
-    checkSealed(users.addIfAbsent(workFile(), name, added), users);
+    checkChange(users.addIfAbsent(workFile(), name, added), before, users);
     put(bytes);
-    checkSealed(users.remove(workFile(), name), users);
+    checkChange(users.remove(workFile(), name), before, users);
     put(bytes);
-    checkSealed(
+    checkChange(
         users.recordResult(workFile(), name, hc::Activity::Spelling, 77, 1.0f, 2.0f, current),
-        users);
+        before, users);
     put(bytes);
-    checkSealed(users.countLogin(workFile(), name, current), users);
+    checkChange(users.countLogin(workFile(), name, current), before, users);
     return 0;
 }
