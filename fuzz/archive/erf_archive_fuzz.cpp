@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 #include <string>
 #include <unistd.h>
 #include <vector>
@@ -16,17 +17,31 @@
 
 namespace {
 
-std::string scratchPath() {
-    static const std::string path = [] {
-        // Temporary files of the extractions go to /tmp, not into the current directory.
-        setenv("TMP", "/tmp", 0);
-        char name[] = "/tmp/hcfuzz-erf-XXXXXX";
-        const int fd = mkstemp(name);
-        if (fd >= 0) {
-            close(fd);
+// A folder of the run's own, removed at exit: the input archive and the extractions' temporary
+// files go there (so the temporary-file manager's start-up sweep sweeps only there).
+class WorkFolder {
+public:
+    WorkFolder() {
+        char folder[] = "/tmp/hcfuzz-erf-XXXXXX";
+        if (mkdtemp(folder) == nullptr) {
+            std::abort();
         }
-        return std::string(name);
-    }();
+        m_folder = folder;
+        setenv("TMP", folder, 1);
+    }
+    ~WorkFolder() {
+        std::error_code ignored;
+        std::filesystem::remove_all(m_folder, ignored);
+    }
+    std::string file() const { return m_folder + "/input.erf"; }
+
+private:
+    std::string m_folder;
+};
+
+std::string scratchPath() {
+    static const WorkFolder folder;
+    static const std::string path = folder.file();
     return path;
 }
 
