@@ -44,7 +44,8 @@ enum class LockResult { Locked, Busy, Unsupported };
 // to the process: other descriptors of the same file that this process opens and closes (the
 // media player reading it) leave them alone, and every other opener, in this process or another
 // one, on this machine or on another one through a network file system, sees them. A kernel
-// without them gets a classic record lock.
+// without them (Linux before 3.15) gets a classic record lock, which other copies see as well
+// but which this process gives up as soon as it closes any descriptor of the file.
 LockResult lockFile(int fd, short type) {
     struct flock request = {};
     request.l_type = type;
