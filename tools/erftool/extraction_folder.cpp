@@ -3,7 +3,9 @@
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
+#include <filesystem>
 #include <sys/stat.h>
+#include <system_error>
 #include <unistd.h>
 
 namespace hc::erftool {
@@ -63,8 +65,10 @@ const char* obstacle(int dirFd, const std::string& name, bool wantFolder) {
 } // namespace
 
 ExtractionFolder::ExtractionFolder(const std::string& path) : m_path(path) {
-    if (::mkdir(path.c_str(), 0777) != 0 && errno != EEXIST) {
-        m_error = "cannot create folder " + path + ": " + std::strerror(errno);
+    std::error_code error;
+    std::filesystem::create_directories(path, error);
+    if (error) {
+        m_error = "cannot create folder " + path + ": " + error.message();
         return;
     }
     m_fd = ::open(path.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);

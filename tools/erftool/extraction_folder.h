@@ -18,8 +18,8 @@ namespace hc::erftool {
 
 class ExtractionFolder {
 public:
-    // Opens (creating it when missing) the folder at `path`. The folder itself may be reached
-    // through a link: that is the caller's own choice.
+    // Opens (creating it and its parents when missing) the folder at `path`. The folder
+    // itself may be reached through a link: that is the caller's own choice.
     explicit ExtractionFolder(const std::string& path);
     ~ExtractionFolder();
     ExtractionFolder(const ExtractionFolder&) = delete;

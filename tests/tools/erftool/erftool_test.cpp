@@ -66,10 +66,10 @@ TEST_F(ErfToolTest, PackedFolderListsReadsVerifiesAndExtracts) {
     EXPECT_EQ(cat.status, 0);
     EXPECT_EQ(cat.out, "Hello!\r\nPick your name.\r\n");
 
-    ASSERT_EQ(erftool("extract packed.erf out").status, 0);
-    EXPECT_EQ(readFile(path("out/bee/welcome.wav")), std::string(5000, '\x80'));
-    EXPECT_EQ(readFile(path("out/Movies/greatjob/0.avi")), std::string(3000, 'M'));
-    EXPECT_EQ(readFile(path("out/README")), "");
+    ASSERT_EQ(erftool("extract packed.erf new/out").status, 0);
+    EXPECT_EQ(readFile(path("new/out/bee/welcome.wav")), std::string(5000, '\x80'));
+    EXPECT_EQ(readFile(path("new/out/Movies/greatjob/0.avi")), std::string(3000, 'M'));
+    EXPECT_EQ(readFile(path("new/out/README")), "");
 
     // Packing again gives the same bytes, and the title is stored.
     ASSERT_EQ(erftool("pack again.erf src --title 'School pack' --store '*.AVI'").status, 0);
