@@ -134,6 +134,10 @@ void MediaSystem::wake() {
     reschedule();
 }
 
+bool MediaSystem::programSoundPlaying() const {
+    return m_programSound != 0 && m_mixer.contains(m_programSound);
+}
+
 void MediaSystem::playProgramSound(const QString& name) {
     auto found = m_programSounds.find(name);
     if (found == m_programSounds.end()) {

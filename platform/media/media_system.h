@@ -49,6 +49,8 @@ public:
     // Plays one of the program's own sounds, "IDWAV_CLICK" or "IDWAV_BYE", without waiting.
     // A new one replaces one still sounding. Throws hc::Error for any other name.
     void playProgramSound(const QString& name);
+    // True while one of the program's own sounds is still sounding.
+    bool programSoundPlaying() const;
 
 private:
     friend class ClockTimer;

@@ -1,0 +1,56 @@
+#pragma once
+
+#include <QFont>
+#include <QRect>
+#include <QString>
+
+class QWidget;
+
+namespace hc::media {
+class MediaSystem;
+}
+
+namespace hc::student {
+
+// The fonts of the screens, by pixel height (layouts are logical pixels). Arial is drawn with
+// its metric twin Liberation Sans; the system font of the screens is a plain sans serif of the
+// same size.
+QFont arialFont(int pixelHeight, bool bold = false);
+QFont systemFont(int pixelHeight = 11);
+
+// The kinds of window the screens use. Every kind has a fixed client size.
+enum class WindowKind {
+    // A title bar with the caption and a minimise button only: no close box, no resizing.
+    FixedMinimiseOnly,
+    // A title bar without any button.
+    FixedNoButtons,
+    // No border and no title bar (the caption is still the window's name for the desktop and
+    // for screen readers).
+    Frameless,
+};
+
+// Sets up `window` as a screen: caption, client size, kind, stay-on-top; `centred` places it in
+// the middle of the desktop.
+void setUpWindow(QWidget& window, const QString& caption, QSize clientSize, WindowKind kind,
+                 bool stayOnTop = true, bool centred = true);
+// Places `window` in the middle of the desktop.
+void centreOnDesktop(QWidget& window);
+
+// Sets a control's object name, accessible name and geometry in one step: a screen's layout
+// is a block of these calls. An empty accessible name leaves the control's own (its caption).
+template <class W> W* place(W* control, const char* objectName, QRect geometry,
+                            const QString& accessibleName = {});
+void placeControl(QWidget& control, const char* objectName, QRect geometry,
+                  const QString& accessibleName);
+
+template <class W> W* place(W* control, const char* objectName, QRect geometry,
+                            const QString& accessibleName) {
+    placeControl(*control, objectName, geometry, accessibleName);
+    return control;
+}
+
+// The click sound: a mouse-down (any button) on `button` plays "IDWAV_CLICK" without waiting,
+// before the button acts on its release.
+void makeNoisy(QWidget& button, hc::media::MediaSystem& media);
+
+} // namespace hc::student
