@@ -124,6 +124,12 @@ TMainMenuForm::TMainMenuForm(ProgramState& program) : m_program(program) {
     m_cancelBtn = place(new QPushButton(QStringLiteral("Exit"), buttonPanel), "CancelBtn",
                         QRect(327 - 78 - 6, 6, 78, 27));
 
+    // The bottom bar's own controls keep the normal cursor in help mode.
+    for (QWidget* keep : {static_cast<QWidget*>(m_diskImage), static_cast<QWidget*>(m_namePanel),
+                          static_cast<QWidget*>(m_cancelBtn)}) {
+        keep->setCursor(Qt::ArrowCursor);
+    }
+
     setTabOrder(m_wordTestBtn, m_phonoBtn);
     setTabOrder(m_phonoBtn, m_newUserBtn);
     setTabOrder(m_newUserBtn, m_reportCardBtn);
