@@ -62,9 +62,11 @@ hc_gone() {
     hc_fail "window \"$title\" still there after ${seconds} s"
 }
 
-# hc_click WINDOW X Y: a left click at X, Y of the window's client area (logical pixels).
+# hc_click WINDOW X Y: a left click at X, Y of the window's client area, in logical pixels
+# (multiplied by HC_SCALE, the journey's QT_SCALE_FACTOR, when set).
 hc_click() {
-    xdotool mousemove --window "$1" "$2" "$3" click 1
+    local scale="${HC_SCALE:-1}"
+    xdotool mousemove --window "$1" $(($2 * scale)) $(($3 * scale)) click 1
     sleep 0.2
 }
 

@@ -86,10 +86,8 @@ TMainMenuForm::TMainMenuForm(ProgramState& program) : m_program(program) {
 
     m_mainPanel = place(new QFrame(this), "MainPanel", QRect(162, 0, 331, 328));
     m_mainPanel->setFrameStyle(QFrame::Panel | QFrame::Raised);
-    auto* image = place(new QLabel(m_mainPanel), "Image1", QRect(2, 2, 327, 198),
-                        QStringLiteral("Main menu picture"));
-    image->setPixmap(QPixmap(QString::fromLatin1(hc::pictures::kMainMenu)));
-    image->setScaledContents(true);
+    place(new Picture(QString::fromLatin1(hc::pictures::kMainMenu), m_mainPanel), "Image1",
+          QRect(2, 2, 327, 198), QStringLiteral("Main menu picture"));
     auto* bevel = place(new QFrame(m_mainPanel), "Bevel1", QRect(2, 200, 327, 88));
     bevel->setFrameStyle(QFrame::Panel | QFrame::Raised);
 
@@ -111,9 +109,8 @@ TMainMenuForm::TMainMenuForm(ProgramState& program) : m_program(program) {
 
     auto* buttonPanel = place(new QFrame(m_mainPanel), "ButtonPanel", QRect(2, 288, 327, 38));
     buttonPanel->setFrameStyle(QFrame::Panel | QFrame::Sunken);
-    m_diskImage = place(new QLabel(buttonPanel), "DiskImage", QRect(3, 3, 32, 32),
-                        QStringLiteral("Floppy disk user"));
-    m_diskImage->setPixmap(QPixmap(QString::fromLatin1(hc::pictures::kDisk)));
+    m_diskImage = place(new Picture(QString::fromLatin1(hc::pictures::kDisk), buttonPanel),
+                        "DiskImage", QRect(3, 3, 32, 32), QStringLiteral("Floppy disk user"));
     m_diskImage->hide();
     m_namePanel = place(new QLabel(buttonPanel), "NamePanel", QRect(37, 3, 197, 32),
                         QStringLiteral("User name"));

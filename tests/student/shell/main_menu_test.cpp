@@ -2,6 +2,7 @@
 // login, the main menu's greeting, help mode and Exit guard, the screens that open over it or
 // take its place, and the good-bye dialogue.
 
+#include "content/entry_names.h"
 #include "datafiles/settings.h"
 #include "datafiles/user_file.h"
 #include "platform/media/clock_timer.h"
@@ -19,6 +20,7 @@
 #include <QApplication>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMouseEvent>
 #include <QPushButton>
 #include <QTabWidget>
 #include <QToolButton>
@@ -193,6 +195,22 @@ TEST_F(MainMenuTest, HelpModeSpeaksTheButtonsHelpInsteadOfActing) {
     auto* wordTest = control<QToolButton>(*menu, "WordTestBtn");
     auto* exitButton = control(*menu, "CancelBtn");
 
+    // The narrator's own buttons make no sound; the activity buttons click on mouse-down.
+    auto press = [](QWidget* button) {
+        QMouseEvent down(QEvent::MouseButtonPress, QPointF(5, 5), button->mapToGlobal(QPointF(5, 5)),
+                         Qt::LeftButton, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(button, &down);
+        QMouseEvent up(QEvent::MouseButtonRelease, QPointF(-50, -50),
+                       button->mapToGlobal(QPointF(-50, -50)), Qt::LeftButton, Qt::NoButton,
+                       Qt::NoModifier);
+        QApplication::sendEvent(button, &up); // released outside: no click
+    };
+    press(help);
+    EXPECT_FALSE(m_media.programSoundPlaying());
+    press(wordTest);
+    EXPECT_TRUE(m_media.programSoundPlaying());
+    EXPECT_TRUE(modalName().isEmpty());
+
     help->click();
     EXPECT_TRUE(help->isChecked());
     EXPECT_EQ(lastClip(*menu), QStringLiteral("cntxthlp"));
@@ -352,6 +370,26 @@ TEST_F(GoodByeTest, EscapeAnswersNoAndTheMenuComesBackAndGreets) {
     EXPECT_TRUE(m_menu->isVisible());
     step(1010ms);
     EXPECT_EQ(m_menu->narrator().lastClip(), QStringLiteral("mainmenu"));
+}
+
+// Fault guarded against: an answer whose clip is missing from the archive left the dialogue
+// open for good, since only the clip's end starts the exit timer.
+TEST_F(MainMenuTest, AnAnswerWhoseClipIsMissingStillEndsTheDialogue) {
+    const std::string archive = path("nobye.erf");
+    writeArchive(archive, {std::string(hc::entries::kBeeIdle), std::string(hc::entries::kBeeTalk),
+                           hc::entries::clipSound("leave"), hc::entries::clipText("leave")});
+    useArchive(archive);
+    auto menu = enteredMenu();
+    TGoodByeForm bye(*m_program, *menu);
+    bye.FormCreate();
+    bye.show();
+    step(2010ms);
+    untilSilent(bye.narrator());
+    m_program->app().guard([&] { bye.YesBtnClick(); });
+    ASSERT_EQ(messages().size(), 1u);
+    EXPECT_EQ(messages()[0].text, QStringLiteral("Can't open ERF resource: bee\\goodbye.wav."));
+    step(1010ms);
+    EXPECT_FALSE(bye.isVisible());
 }
 
 } // namespace
