@@ -6,6 +6,9 @@
 #include <QFile>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QLocale>
+#include <QMarginsF>
+#include <QPageSize>
 #include <QPrinter>
 #include <QStandardPaths>
 
@@ -53,6 +56,7 @@ bool savePdf(const QString& path, const QString& jobTitle,
     QPrinter printer(QPrinter::HighResolution);
     printer.setOutputFormat(QPrinter::PdfFormat);
     printer.setOutputFileName(partial);
+    printer.setPageLayout(pdfPageLayout());
     printer.setDocName(jobTitle);
     try {
         printPages(printer);
@@ -86,6 +90,12 @@ void setPdfSaveDialog(PdfSaveDialog dialog) {
 
 void setPrinterQuery(PrinterQuery query) {
     printerQuery() = query ? std::move(query) : PrinterQuery(systemPrinters);
+}
+
+QPageLayout pdfPageLayout() {
+    const bool inches = QLocale().measurementSystem() == QLocale::ImperialUSSystem;
+    return QPageLayout(QPageSize(inches ? QPageSize::Letter : QPageSize::A4), QPageLayout::Portrait,
+                       QMarginsF(36, 36, 36, 36), QPageLayout::Point);
 }
 
 QString pdfFolder() {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QPageLayout>
 #include <QPrinterInfo>
 #include <QString>
 
@@ -44,6 +45,10 @@ void setPdfSaveDialog(PdfSaveDialog dialog);
 // The printer query. Passing nullptr restores systemPrinters().
 using PrinterQuery = std::function<InstalledPrinters()>;
 void setPrinterQuery(PrinterQuery query);
+
+// The page of the PDF: Letter where the user's locale measures in inches, else A4, portrait,
+// with margins of half an inch, as a printer's printable area would have.
+QPageLayout pdfPageLayout();
 
 // The folder the PDF is suggested in: the user's Documents folder when it exists, else the
 // home folder.

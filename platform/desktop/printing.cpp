@@ -6,6 +6,7 @@
 #include <QPixmap>
 #include <QPrinter>
 #include <QPrinterInfo>
+#include <QRegion>
 #include <QWidget>
 
 #include <cstdint>
@@ -53,9 +54,21 @@ void printWidget(QWidget& widget, const QString& jobTitle, const QPrinterInfo& p
     printWidget(widget, jobTitle, device);
 }
 
+QPixmap printablePicture(QWidget& widget) {
+    constexpr qreal kDetail = 3.0;
+    if (widget.size().isEmpty()) {
+        return {};
+    }
+    QPixmap picture(widget.size() * kDetail);
+    picture.setDevicePixelRatio(kDetail);
+    picture.fill(Qt::white);
+    widget.render(&picture, QPoint(), QRegion(),
+                  QWidget::DrawWindowBackground | QWidget::DrawChildren);
+    return picture;
+}
+
 void printWidget(QWidget& widget, const QString& jobTitle, QPrinter& printer) {
-    const QPixmap picture = widget.grab();
-    printPicture(picture, widget.size(), jobTitle, printer);
+    printPicture(printablePicture(widget), widget.size(), jobTitle, printer);
 }
 
 void printPicture(const QPixmap& picture, QSize logicalSize, const QString& jobTitle,
@@ -74,7 +87,9 @@ PicturePages::PicturePages(QPrinter& printer, const QString& jobTitle)
     if (!m_painter->begin(&m_printer)) {
         throw Error("Cannot print " + quoted(m_title) + ": the printer cannot start the job");
     }
+    // Pictures of screens are text and flat colours: stored without loss, they print sharp.
     m_painter->setRenderHint(QPainter::SmoothPixmapTransform);
+    m_painter->setRenderHint(QPainter::LosslessImageRendering);
 }
 
 PicturePages::~PicturePages() {

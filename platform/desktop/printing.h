@@ -27,7 +27,12 @@ namespace hc {
 // pixel (halves upwards). An empty picture or page gives an empty size.
 QSize fitToPage(QSize picture, QSize page);
 
-// Prints `widget`'s client area as it is drawn now (QWidget::grab()) on the default printer
+// A picture of `widget`'s client area as it is drawn now, for a printer: `widget.size()` logical
+// pixels drawn at three times the screen's detail (text and lines stay sharp when the picture
+// is scaled to a page). The widget need not be on the screen.
+QPixmap printablePicture(QWidget& widget);
+
+// Prints `widget`'s client area as it is drawn now (printablePicture()) on the default printer
 // under the job title `jobTitle`. The widget need not be on the screen.
 void printWidget(QWidget& widget, const QString& jobTitle);
 
