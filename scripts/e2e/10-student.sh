@@ -4,6 +4,9 @@
 # temporary file is left.
 
 printf 'apple\r\nbanana\r\ncherry\r\n' >"$HC_DIR/WORDLIST.TXT"
+# Without a printer the report card is offered as a PDF in the Documents folder of this home.
+export HOME="$HC_DIR/home"
+mkdir -p "$HOME/Documents"
 
 hc_start_to_menu "Ada Lovelace" 1
 menu="$HC_MENU"
@@ -31,6 +34,14 @@ hc_gone "Word List" 10
 hc_click "$menu" 326 264 # Report Card
 card="$(hc_window "Report Card" 30)"
 hc_shot "$card" student-09-report-card
+hc_click "$card" 267 236 # Print
+dialog="$(hc_window "No printer is installed: save as PDF" 30)"
+hc_key "$dialog" Return
+hc_gone "No printer is installed: save as PDF"
+pdf="$HOME/Documents/Report Card for Ada Lovelace.pdf"
+[[ -s "$pdf" ]] || hc_fail "no PDF of the report card"
+pdftoppm -r 60 -png -singlefile "$pdf" "$HC_OUT/student-09-report-card-printed"
+card="$(hc_window "Report Card" 10)"
 hc_key "$card" Return
 hc_gone "Report Card" 10
 

@@ -3,12 +3,15 @@
 
 #include "datafiles/settings.h"
 #include "datafiles/user_file.h"
+#include "platform/desktop/print_job.h"
 #include "student/progress/report_card.h"
 #include "student/progress/word_form.h"
 #include "student_test.h"
 
 #include <QLabel>
 #include <QPlainTextEdit>
+#include <QPrinterInfo>
+#include <QProcess>
 
 #include <filesystem>
 
@@ -73,6 +76,58 @@ TEST_F(ReportCardTest, AnUnreadableFileLeavesWhatTheProgramHeld) {
     EXPECT_EQ(text(card, "ProgRunsLbl"), QStringLiteral("You have played 12 times"));
     EXPECT_EQ(text(card, "SpellTestBox"), QStringLiteral("87.50%"));
     EXPECT_TRUE(messages().empty());
+}
+
+TEST_F(ReportCardTest, PrintsAsOnePageOrOffersAPdfWithoutAPrinter) {
+    ASSERT_EQ(UserFileAdd("USERS.ERF", "Ada/B"), 0);
+    ASSERT_EQ(hc::recordResult("USERS.ERF", "Ada/B", hc::Activity::Spelling, 50), 0);
+    m_program->setCurrentUser("Ada/B", "USERS.ERF", false);
+    hc::setPrinterQuery([] { return hc::InstalledPrinters{}; });
+    QString suggested;
+    const QString chosen = QString::fromStdString(path("card.pdf"));
+    hc::setPdfSaveDialog([&](QWidget*, const QString& path) {
+        suggested = path;
+        return chosen;
+    });
+    TReportCard card(*m_program);
+    card.FormCreate();
+    card.show();
+    processEvents();
+    card.PrintBtnClick();
+    hc::setPdfSaveDialog(nullptr);
+    hc::setPrinterQuery(nullptr);
+
+    EXPECT_TRUE(suggested.endsWith(QStringLiteral("/Report Card for Ada-B.pdf")))
+        << suggested.toStdString();
+    // The page, rendered back: the card at the top left, as wide as the printable area, in its
+    // proportions, its silver card and white score boxes where the screen has them.
+    QProcess tool;
+    tool.start(HC_PDFTOPPM, {"-r", "72", "-png", "-singlefile", chosen,
+                             QString::fromStdString(path("page"))});
+    ASSERT_TRUE(tool.waitForFinished(60000));
+    ASSERT_EQ(tool.exitCode(), 0);
+    const QImage page(QString::fromStdString(path("page.png")));
+    ASSERT_FALSE(page.isNull());
+    const QImage screen = card.grab().toImage();
+    QRect ink;
+    for (int y = 0; y < page.height(); ++y) {
+        for (int x = 0; x < page.width(); ++x) {
+            if (QColor(page.pixel(x, y)).lightness() < 250) {
+                ink |= QRect(x, y, 1, 1);
+            }
+        }
+    }
+    ASSERT_FALSE(ink.isEmpty());
+    EXPECT_NEAR(double(ink.width()) / ink.height(), 401.0 / 257.0, 0.03);
+    EXPECT_LT(ink.left(), 60);
+    EXPECT_LT(ink.top(), 60);
+    const double scale = double(ink.width()) / 401.0;
+    for (const QPoint at : {QPoint(12, 100), QPoint(300, 120), QPoint(380, 120), QPoint(200, 240)}) {
+        const QColor printed(page.pixel(ink.left() + int(at.x() * scale),
+                                        ink.top() + int(at.y() * scale)));
+        const QColor shown(screen.pixel(at));
+        EXPECT_NEAR(printed.lightness(), shown.lightness(), 24) << at.x() << "," << at.y();
+    }
 }
 
 TEST_F(ReportCardTest, TheWordListViewShowsTheFileOrNothing) {
