@@ -391,7 +391,10 @@ void TOptForm::buildWordListPage() {
     m_wordEdit->setLineWrapMode(QPlainTextEdit::NoWrap);
     m_wordEdit->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     m_wordEdit->setTabChangesFocus(true);
-    connect(m_wordEdit, &QPlainTextEdit::textChanged, this, [this] { WordEditChange(); });
+    connect(m_wordEdit, &QPlainTextEdit::textChanged, this, [this] {
+        m_memoEdited = m_memoEdited || !m_showingWords;
+        WordEditChange();
+    });
 
     auto* layout = new QVBoxLayout(page);
     layout->setContentsMargins(0, 0, 0, 0);
@@ -460,6 +463,7 @@ void TOptForm::FormCreate() {
     if (words.opened) {
         showWords(words.lines);
     }
+    m_memoFile = textOf(Settings.WordFile);
     m_wordDelay->setText(twoDecimals(Settings.WordDelay));
     m_spellWeight->setText(twoDecimals(Settings.SpellWeight));
     m_phonoWeight->setText(twoDecimals(Settings.PhonoWeight));
@@ -646,7 +650,10 @@ void TOptForm::showWords(const std::vector<std::string>& storedLines) {
     for (const std::string& line : storedLines) {
         lines << shown(line);
     }
+    m_showingWords = true;
     m_wordEdit->setPlainText(lines.join(QLatin1Char('\n')));
+    m_showingWords = false;
+    m_memoEdited = false;
 }
 
 QStringList TOptForm::memoText() const {
@@ -660,6 +667,7 @@ QStringList TOptForm::memoText() const {
 void TOptForm::loadWordEdit() {
     const WordListLoad words = loadWordList(textOf(Settings.WordFile));
     showWords(words.lines);
+    m_memoFile = textOf(Settings.WordFile);
 }
 
 bool TOptForm::saveWordEdit() {
@@ -841,7 +849,12 @@ void TOptForm::OkBtnClick() {
     }
 
     takeOverPaths({m_hdFile, m_floppyFile, m_wordFile});
-    writeWordList(words.lines);
+    // The memo is written over the file only when it holds that file's words or the teacher's
+    // own: unchanged words of another file (the field was pointed at a different list, or the
+    // settings could not be read) would replace a list nobody has seen.
+    if (m_memoEdited || textOf(Settings.WordFile) == m_memoFile) {
+        writeWordList(words.lines);
+    }
     Settings.WordDelay = values.wordDelay;
     Settings.GetPercent = values.getPercent;
     Settings.ImprovePercent = values.improvePercent;

@@ -145,6 +145,11 @@ private:
     FileDialog m_fileDialog;
     int m_currentPage = 0;
     bool m_ending = false;
+    // The word list file whose words the memo holds (as the settings store its path), and
+    // whether the teacher has changed them since they were loaded from it.
+    std::string m_memoFile;
+    bool m_memoEdited = false;
+    bool m_showingWords = false;
 
     QTabWidget* m_pageControl = nullptr;
     QPushButton* m_cancelBtn = nullptr;

@@ -233,6 +233,20 @@ TEST_F(OptionsProgramTest, ExitWritesEveryFieldAndTheTrimmedWordList) {
     EXPECT_EQ(readFile(path("caf\xC3\xA9 words.txt")), "apple\r\nbanana pie\r\ncr\xE8me\r\n");
 }
 
+// Fault guarded against: pointing the word list field at another list and pressing Exit
+// overwrote that list with the words of the previous one, which the memo still held.
+TEST_F(OptionsProgramTest, ExitNeverWritesAnotherListsWordsOverTheFileNamedInTheField) {
+    writeFile(path("WORDLIST.TXT"), "apple\r\n");
+    writeFile(path("week2.txt"), "zebra\r\nyak\r\n");
+    startProgram();
+    control<QLineEdit>("WordFile")->setText("week2.txt");
+    exit();
+    EXPECT_TRUE(program().hasEnded());
+    EXPECT_EQ(hc::textOf(savedOptions().WordFile), "week2.txt");
+    EXPECT_EQ(readFile(path("week2.txt")), "zebra\r\nyak\r\n");
+    EXPECT_EQ(readFile(path("WORDLIST.TXT")), "apple\r\n");
+}
+
 TEST_F(OptionsProgramTest, CancelEscapeAndTheCloseBoxWriteNothing) {
     enum Way { CancelButton, EscapeKey, CloseBox };
     for (const Way way : {CancelButton, EscapeKey, CloseBox}) {
