@@ -2,6 +2,7 @@
 // login, the main menu's greeting, help mode and Exit guard, the screens that open over it or
 // take its place, and the good-bye dialogue.
 
+#include "archive/error.h"
 #include "content/entry_names.h"
 #include "datafiles/settings.h"
 #include "datafiles/user_file.h"
@@ -24,6 +25,8 @@
 #include <QPushButton>
 #include <QTabWidget>
 #include <QToolButton>
+
+#include <filesystem>
 
 namespace hc::test::student {
 namespace {
@@ -159,6 +162,48 @@ TEST_F(MainMenuTest, TheTitleEndsWithItsMusicAndACancelledFirstLoginEndsUnseen) 
     EXPECT_EQ(menuShown, 0) << "the menu is never seen after a cancelled first login";
     EXPECT_TRUE(m_media.programSoundPlaying()) << "the farewell sound";
     EXPECT_EQ(menu.musicPlayer().mode(), Mode::NotOpen);
+}
+
+TEST_F(MainMenuTest, AStartSequenceThatFailsStopsThereAndLeavesNoTemporaryFile) {
+    // Settings that cannot be read: nothing else happens.
+    hc::test::writeFile("OPTIONS.DAT", std::string(1104, 'x'));
+    {
+        TMainMenuForm menu(*m_program);
+        EXPECT_THROW(menu.FormCreate(), hc::Error);
+        EXPECT_EQ(menu.wallpaper(), nullptr);
+    }
+    std::filesystem::remove("OPTIONS.DAT");
+
+    // Music missing from the archive: the logo has played, then the sequence stops before the
+    // title and the login.
+    const std::string archive = path("nomusic.erf");
+    writeArchive(archive, {std::string(hc::entries::kBeeIdle), std::string(hc::entries::kBeeTalk),
+                           std::string(hc::entries::kLoadingMovie),
+                           std::string(hc::entries::kLogoMovie)});
+    useArchive(archive);
+    QStringList seen;
+    {
+        TMainMenuForm menu(*m_program);
+        std::string error;
+        driveWhile(
+            [&] {
+                try {
+                    menu.FormCreate();
+                } catch (const hc::Error& e) {
+                    error = e.what();
+                }
+            },
+            [&] {
+                if (!modalName().isEmpty() && (seen.isEmpty() || seen.back() != modalName())) {
+                    seen << modalName();
+                }
+                return true;
+            });
+        EXPECT_EQ(error, "Can't open ERF resource: sound\\title.mid");
+        EXPECT_FALSE(temporaryFiles().empty()) << "the bee animations were extracted";
+    }
+    EXPECT_EQ(seen, QStringList({"QRVlogoForm"}));
+    EXPECT_TRUE(temporaryFiles().empty()) << "the menu's destruction deleted everything";
 }
 
 TEST_F(MainMenuTest, TheGreetingComesOneSecondAfterEveryReturnAndExitWaitsForIt) {
