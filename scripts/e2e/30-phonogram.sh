@@ -52,8 +52,11 @@ done
 menu="$(hc_window "Honeycombwordsmiths Main Menu" 5)"
 sleep 1
 
-hc_click "$menu" "${phono_button[@]}"
-puzzle="$(hc_window "Phonogram Puzzle" 30)"
+for _ in $(seq 10); do
+    hc_click "$menu" "${phono_button[@]}"
+    (hc_window "Phonogram Puzzle" 5 >/dev/null 2>&1) && break
+done
+puzzle="$(hc_window "Phonogram Puzzle" 5)"
 sleep 1.6
 hc_shot "$puzzle" phonogram-opening
 
@@ -70,7 +73,32 @@ done
 [[ -n "$asked" ]] || hc_fail "Go never dealt the cards"
 hc_shot "$puzzle" phonogram-board
 
+# Pictures in quick succession after a right click; the last one taken before the card landed
+# is kept as the picture of a card flying.
+shoot_flight() {
+    local i kept=""
+    for i in 1 2 3 4; do
+        import -window "$puzzle" "$HC_OUT/flight-$i.png"
+    done
+    sleep 0.8
+    import -window "$puzzle" "$HC_OUT/flight-landed.png"
+    # Only the board and the frame count: the bee beside them is always moving.
+    for i in 1 2 3 4 landed; do
+        convert "$HC_OUT/flight-$i.png" -crop 331x330+164+2 +repage "$HC_OUT/flight-$i-board.png"
+    done
+    for i in 1 2 3 4; do
+        if [[ "$(compare -metric AE "$HC_OUT/flight-$i-board.png" \
+            "$HC_OUT/flight-landed-board.png" null: 2>&1 || true)" != 0 ]]; then
+            kept="$i"
+        fi
+    done
+    [[ -n "$kept" ]] || echo "note: the card had landed before the first picture" >&2
+    mv "$HC_OUT/flight-${kept:-1}.png" "$HC_OUT/phonogram-card-flying.png"
+    rm -f "$HC_OUT"/flight-*.png
+}
+
 answered=" "
+flown=""
 for piece in $(seq 16); do
     count="$(questions)"
     if ((piece == 3)); then
@@ -88,8 +116,10 @@ for piece in $(seq 16); do
     fi
     xdotool mousemove --window "$puzzle" "$(card_x "$asked")" "$(card_y "$asked")" click 1
     answered+="$asked "
-    if ((piece == 1)); then
-        import -window "$puzzle" "$HC_OUT/phonogram-card-flying.png"
+    # A card of the top row flies longest (at least 11 steps): its flight is photographed.
+    if [[ -z "$flown" ]] && ((asked <= 8 || piece == 16)); then
+        flown="$asked"
+        shoot_flight
     fi
     if ((piece < 16)); then
         asked="$(wait_question "$count" 10)"

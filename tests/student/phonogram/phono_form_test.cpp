@@ -128,6 +128,11 @@ TEST_F(PhonoFormTest, ADealFliesTheCardsOntoTheBoardWithGoDark) {
     EXPECT_TRUE(goDarkThroughout);
     EXPECT_TRUE(goDark());
     EXPECT_FALSE(repeatDark());
+    // Screen readers hear the areas' names and when they are unavailable.
+    EXPECT_EQ(widget("GoButton")->accessibleName(), QStringLiteral("Go"));
+    EXPECT_EQ(widget("GoButton")->accessibleDescription(), QStringLiteral("Not available now"));
+    EXPECT_EQ(widget("RepeatBtn")->accessibleName(), QStringLiteral("Repeat"));
+    EXPECT_TRUE(widget("RepeatBtn")->accessibleDescription().isEmpty());
     // The 170-pixel flight is seen: 11 steps of 16 pixels, about a quarter of a second.
     EXPECT_GE(landed, 200ms);
     EXPECT_LE(landed, 300ms);
@@ -242,6 +247,9 @@ TEST_F(PhonoFormTest, AWrongClickFlashesTheRightCardFiveTimesAtAReadablePace) {
 
 TEST_F(PhonoFormTest, ExitIsRefusedDuringTheGreetingTheSpeechAndTheScreensMovie) {
     open();
+    // The opening's first frame stands over the backdrop until the greeting starts the movie.
+    EXPECT_EQ(widget("PhonoVid")->pos(), QPoint(8, 168));
+    EXPECT_FALSE(m_form->phonoVidPlayer().picture().isNull());
     m_form->CancelBtnClick();
     EXPECT_FALSE(m_form->closing()) << "greeting pending";
     step(1000ms);
