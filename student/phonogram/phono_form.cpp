@@ -144,7 +144,8 @@ hc::controls::TDigitBox* scoreCounter(QWidget* parent, const char* name, int dig
     box->setColor1(kScoreRed);
     box->setDigits(static_cast<std::uint32_t>(digits));
     box->setDelay(100);
-    place(box, name, QRect(at, hc::controls::TDigitBox::sizeFor(static_cast<std::uint32_t>(digits))),
+    place(box, name,
+          QRect(at, hc::controls::TDigitBox::sizeFor(static_cast<std::uint32_t>(digits))),
           accessibleName);
     return box;
 }
@@ -161,7 +162,8 @@ QPoint TPhonoForm::framePlace(int piece) {
 
 TPhonoForm::TPhonoForm(ProgramState& program, QWidget* parent)
     : QDialog(parent), m_program(program),
-      m_puzzle(m_random, [&program] { return program.calendarTime(); }, program.puzzleNumber) {
+      m_puzzle(
+          m_random, [&program] { return program.calendarTime(); }, program.puzzleNumber) {
     setObjectName(QStringLiteral("PhonoForm"));
     setUpWindow(*this, QStringLiteral("Phonogram Puzzle"), kClientSize,
                 WindowKind::FixedMinimiseOnly);
@@ -181,8 +183,8 @@ TPhonoForm::TPhonoForm(ProgramState& program, QWidget* parent)
 
     // The puzzle area. Its children are stacked in the order they are made: the backdrop, the
     // Go and Repeat areas with their looks, the two movie panels over them, the cards on top.
-    m_puzPanel = place(new QWidget(mainPanel), "PuzPanel", QRect(2, 2, 331, 362),
-                       QStringLiteral("Puzzle"));
+    m_puzPanel =
+        place(new QWidget(mainPanel), "PuzPanel", QRect(2, 2, 331, 362), QStringLiteral("Puzzle"));
     m_puzPanel->setAutoFillBackground(true);
     QPalette silver = m_puzPanel->palette();
     silver.setColor(QPalette::Window, kSilver);
@@ -210,9 +212,9 @@ TPhonoForm::TPhonoForm(ProgramState& program, QWidget* parent)
     setGoAvailable(true);
     setRepeatAvailable(false);
 
-    m_puzzleVidPanel = place(new QWidget(m_puzPanel), "PuzzleVidPanel",
-                             QRect(kPuzzleVidAway, QSize(141, 133)),
-                             QStringLiteral("Finished picture"));
+    m_puzzleVidPanel =
+        place(new QWidget(m_puzPanel), "PuzzleVidPanel", QRect(kPuzzleVidAway, QSize(141, 133)),
+              QStringLiteral("Finished picture"));
     m_phonoVid = place(new QWidget(m_puzPanel), "PhonoVid", QRect(kPhonoVidAway, kPhonoPic.size()),
                        QStringLiteral("Puzzle movie"));
     m_phonoVid->setAutoFillBackground(true);
@@ -222,8 +224,8 @@ TPhonoForm::TPhonoForm(ProgramState& program, QWidget* parent)
         PhonoCard& card = m_cards[static_cast<std::size_t>(n)];
         const QByteArray panelName = "PhonoPnl" + QByteArray::number(n + 1);
         const QByteArray imageName = "PhonoImg" + QByteArray::number(n + 1);
-        card.panel = place(new CardButton(m_puzPanel), panelName.constData(),
-                           QRect(QPoint(), kCardSize));
+        card.panel =
+            place(new CardButton(m_puzPanel), panelName.constData(), QRect(QPoint(), kCardSize));
         card.image = place(new PictureBox(card.panel), imageName.constData(), kCardInside,
                            QStringLiteral("Piece of the picture"));
         card.image->hide();
@@ -248,8 +250,8 @@ TPhonoForm::TPhonoForm(ProgramState& program, QWidget* parent)
         scoreCounter(scoreBoard, "CorrectBox", 2, QPoint(168, 2), QStringLiteral("Correct"));
     m_percentBox =
         scoreCounter(scoreBoard, "PercentBox", 3, QPoint(232, 2), QStringLiteral("Percent"));
-    auto* percentLbl = scoreLabel(scoreBoard, "PercentLbl", QStringLiteral("%"),
-                                  QRect(276, 2, 20, 25));
+    auto* percentLbl =
+        scoreLabel(scoreBoard, "PercentLbl", QStringLiteral("%"), QRect(276, 2, 20, 25));
     percentLbl->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
 
     // The bottom bar: the floppy disk, the user's name and Exit.
@@ -430,7 +432,8 @@ void TPhonoForm::CardTimerTimer() {
     };
     for (PhonoCard& card : m_cards) {
         const QPoint at = card.panel->pos();
-        card.panel->move(stepTowards(at.x(), card.target.x()), stepTowards(at.y(), card.target.y()));
+        card.panel->move(stepTowards(at.x(), card.target.x()),
+                         stepTowards(at.y(), card.target.y()));
         // A card back at its parked place is out of sight: hidden, screen readers skip it too.
         if (card.target == card.parked && atTarget(card)) {
             card.panel->hide();
@@ -449,8 +452,8 @@ void TPhonoForm::FlashTimerTimer() {
     }
     const int asked = m_puzzle.askedCard();
     if (asked >= 0) {
-        const QColor now = m_cards[static_cast<std::size_t>(asked)].panel->palette().color(
-            QPalette::Window);
+        const QColor now =
+            m_cards[static_cast<std::size_t>(asked)].panel->palette().color(QPalette::Window);
         setCardColour(asked, now == kCardWhite ? kCardYellow : kCardWhite);
     }
     if (--m_flashCount == 0) {
@@ -460,7 +463,7 @@ void TPhonoForm::FlashTimerTimer() {
 }
 
 void TPhonoForm::GoButtonClick() {
-    if (m_closing || m_goDark->isVisible()) {
+    if (m_closing || !m_goDark->isHidden()) {
         return;
     }
     // 1. A new deal: counts to 0, no question, Go unavailable until the puzzle is over.

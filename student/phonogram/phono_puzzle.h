@@ -72,8 +72,7 @@ public:
 
     // `puzzleNumber` is the run's puzzle shown last (-1 before the first deal of the run); it
     // must outlive the puzzle. `calendarTime` gives the seeds.
-    PhonoPuzzle(RandomSource& random, std::function<std::time_t()> calendarTime,
-                int& puzzleNumber);
+    PhonoPuzzle(RandomSource& random, std::function<std::time_t()> calendarTime, int& puzzleNumber);
 
     // The phonogram table the cards are dealt from (loaded by the screen).
     PhonogramTable& phonograms() { return m_phonograms; }

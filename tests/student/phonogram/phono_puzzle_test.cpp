@@ -87,7 +87,8 @@ TEST_F(PhonoPuzzleTest, ADealLaysDifferentPhonogramsAndHidesEachPieceBehindOneCa
     for (std::time_t seed = 0; seed < 300; ++seed) {
         SCOPED_TRACE(seed);
         LibraryRandom random;
-        PhonoPuzzle puzzle(random, [seed] { return seed * 7919; }, m_puzzleNumber);
+        PhonoPuzzle puzzle(
+            random, [seed] { return seed * 7919; }, m_puzzleNumber);
         fill(puzzle);
         puzzle.deal();
         std::set<int> phonograms;
@@ -119,7 +120,8 @@ TEST_F(PhonoPuzzleTest, ADealLaysDifferentPhonogramsAndHidesEachPieceBehindOneCa
 
 TEST_F(PhonoPuzzleTest, APuzzleSolvedWithoutAWrongClickStores101) {
     LibraryRandom random;
-    PhonoPuzzle puzzle(random, [] { return std::time_t{1700000000}; }, m_puzzleNumber);
+    PhonoPuzzle puzzle(
+        random, [] { return std::time_t{1700000000}; }, m_puzzleNumber);
     fill(puzzle);
     puzzle.deal();
     const std::set<int> asked = play(puzzle, 0);
@@ -149,7 +151,8 @@ TEST_F(PhonoPuzzleTest, WrongClicksLowerTheTruncatedPercentage) {
     ScriptedRandom random({5, 11, 2});
     for (const Row& row : rows) {
         SCOPED_TRACE(row.wrong);
-        PhonoPuzzle puzzle(random, [] { return std::time_t{42}; }, m_puzzleNumber);
+        PhonoPuzzle puzzle(
+            random, [] { return std::time_t{42}; }, m_puzzleNumber);
         fill(puzzle);
         puzzle.deal();
         play(puzzle, row.wrong);
@@ -166,7 +169,8 @@ TEST_F(PhonoPuzzleTest, WrongClicksLowerTheTruncatedPercentage) {
 
 TEST_F(PhonoPuzzleTest, ACardAlreadyInThePictureCountsWrong) {
     ScriptedRandom random({0});
-    PhonoPuzzle puzzle(random, [] { return std::time_t{0}; }, m_puzzleNumber);
+    PhonoPuzzle puzzle(
+        random, [] { return std::time_t{0}; }, m_puzzleNumber);
     fill(puzzle);
     puzzle.deal();
     ASSERT_TRUE(puzzle.ask());
@@ -185,7 +189,8 @@ TEST_F(PhonoPuzzleTest, ACardAlreadyInThePictureCountsWrong) {
 
 TEST_F(PhonoPuzzleTest, ClicksWithNoOpenQuestionChangeNothing) {
     ScriptedRandom random({3});
-    PhonoPuzzle puzzle(random, [] { return std::time_t{0}; }, m_puzzleNumber);
+    PhonoPuzzle puzzle(
+        random, [] { return std::time_t{0}; }, m_puzzleNumber);
     fill(puzzle);
     auto ignoredEverywhere = [&](const char* when) {
         SCOPED_TRACE(when);
@@ -211,7 +216,8 @@ TEST_F(PhonoPuzzleTest, ClicksWithNoOpenQuestionChangeNothing) {
 TEST_F(PhonoPuzzleTest, PuzzleNumbersStartFromTheClockAndWrapOverDealsAndOpenings) {
     ScriptedRandom random({13});
     {
-        PhonoPuzzle opening(random, [] { return std::time_t{1234}; }, m_puzzleNumber);
+        PhonoPuzzle opening(
+            random, [] { return std::time_t{1234}; }, m_puzzleNumber);
         fill(opening); // 8 puzzles
         opening.deal();
         EXPECT_EQ(opening.puzzle(), 13 % 8);
@@ -223,7 +229,8 @@ TEST_F(PhonoPuzzleTest, PuzzleNumbersStartFromTheClockAndWrapOverDealsAndOpening
         EXPECT_EQ(opening.puzzle(), 7);
     }
     // Leaving and opening the screen again goes on with the next number and wraps.
-    PhonoPuzzle reopened(random, [] { return std::time_t{99}; }, m_puzzleNumber);
+    PhonoPuzzle reopened(
+        random, [] { return std::time_t{99}; }, m_puzzleNumber);
     fill(reopened);
     reopened.deal();
     EXPECT_EQ(reopened.puzzle(), 0);

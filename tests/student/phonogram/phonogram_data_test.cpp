@@ -63,6 +63,8 @@ TEST_F(PhonogramDataTest, TheTableAsTheLinesGiveIt) {
     const std::string line104 = "long\t1\t" + std::string(95, '2') + "\r\n";
     ASSERT_EQ(line104.size(), 104u);
     ASSERT_EQ(line105.size(), 105u);
+    // One row a case, laid out by hand.
+    // clang-format off
     const std::vector<Row> rows = {
         {"a first line as the file gives it", "ai\t1200\t5400\r\n" + tableLines(69), {}, 0, "ai",
          1200, 5400},
@@ -88,6 +90,7 @@ TEST_F(PhonogramDataTest, TheTableAsTheLinesGiveIt) {
         {"a text of 12 characters is refused", "abcdefghijkl\t5\t6\r\n" + tableLines(69),
          kCantReadPhonograms},
     };
+    // clang-format on
     for (const Row& row : rows) {
         SCOPED_TRACE(row.what);
         useTable(row.bytes);
@@ -134,11 +137,11 @@ TEST_F(PhonogramDataTest, TheBuildsTableLoadsSeventyCardTexts) {
 TEST_F(PhonogramDataTest, EveryEntryUnderTheMoviePrefixCountsAsAPuzzle) {
     useEntries({
         {"phono\\puzzles\\movies\\0.avi", "a"},
-        {"PHONO\\PUZZLES\\MOVIES\\1.AVI", "b"},          // capitals count
-        {"phono\\puzzles\\movies\\readme.txt", "c"},     // not a movie, still counts
-        {"phono\\puzzles\\movie\\2.avi", "d"},           // another folder
+        {"PHONO\\PUZZLES\\MOVIES\\1.AVI", "b"},      // capitals count
+        {"phono\\puzzles\\movies\\readme.txt", "c"}, // not a movie, still counts
+        {"phono\\puzzles\\movie\\2.avi", "d"},       // another folder
         {"phono\\puzzles\\pictures\\0_00.bmp", "e"},
-        {"phono\\puzzles\\movies", "f"},                 // shorter than the prefix
+        {"phono\\puzzles\\movies", "f"}, // shorter than the prefix
     });
     EXPECT_EQ(countPuzzles(), 3);
     useEntries({{std::string(hc::entries::kPhonogramTable), tableLines(70)}});
