@@ -109,15 +109,6 @@ TEST_F(PhonogramDataTest, TheTableAsTheLinesGiveIt) {
     }
 }
 
-TEST_F(PhonogramDataTest, AFailedLoadKeepsTheLinesReadBeforeIt) {
-    useTable(tableLines(69));
-    PhonogramTable table{};
-    table[69].Text = "old";
-    ASSERT_EQ(load(table), std::optional<std::string>(kCantReadPhonograms));
-    EXPECT_EQ(table[68].Text, "p68");
-    EXPECT_EQ(table[69].Text, "old");
-}
-
 TEST_F(PhonogramDataTest, WithoutTheTableTheLoadCannotOpenIt) {
     useEntries({{"phono\\sound\\other.txt", tableLines(70)}});
     PhonogramTable table{};
