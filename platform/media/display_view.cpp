@@ -82,6 +82,8 @@ void DisplayView::choose() {
 void DisplayView::paintEvent(QPaintEvent*) {
     if (m_seen != nullptr) {
         QPainter painter(this);
+        // On a scaled display the picture is enlarged smoothly, not in blocks.
+        painter.setRenderHint(QPainter::SmoothPixmapTransform);
         painter.drawImage(0, 0, m_seen->picture());
     }
 }
