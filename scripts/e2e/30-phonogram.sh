@@ -8,16 +8,12 @@
 # a child who heard it would.
 
 export HC_TRACE=1
-# A lock directory of the journey's own: a copy of honeycomb that another run on this machine
-# has open must not make this one refuse to start as a second copy.
-export XDG_RUNTIME_DIR="$HC_DIR/run"
-mkdir -p -m 700 "$XDG_RUNTIME_DIR"
 err="$HC_OUT/$HC_JOURNEY-honeycomb.err"
 
 # Where things are, in the client areas (logical pixels).
-phono_button=(390 100)  # main menu: PhonoBtn, MainPanel 162,0 + 176,48 (105 x 105)
-go_button=(372 269)     # puzzle: GoButton, MainPanel 162,0 + PuzPanel 2,2 + 176,254 (64 x 26)
-exit_button=(448 383)   # puzzle: CancelBtn in ButtonPanel 2,364 at 247,6 (78 x 27)
+phono_button=(390 100) # main menu: PhonoBtn, MainPanel 162,0 + 176,48 (105 x 105)
+go_button=(372 269)    # puzzle: GoButton, MainPanel 162,0 + PuzPanel 2,2 + 176,254 (64 x 26)
+exit_button=(448 383)  # puzzle: CancelBtn in ButtonPanel 2,364 at 247,6 (78 x 27)
 
 # The centre of card N (1 to 32) on the board.
 card_x() { echo $((162 + 2 + 8 + 40 * (($1 - 1) % 8) + 17)); }
@@ -36,20 +32,8 @@ wait_question() {
     grep '^trace question ' "$err" | tail -n 1 | awk '{print $NF}'
 }
 
-hc_start honeycomb
-title="$(hc_window "Honeycombwordsmiths" 60)"
-sleep 1
-hc_click "$title" 319 372
-login="$(hc_window "Welcome" 30)"
-hc_click "$login" 262 18 # the "New User" page
-hc_type "$login" "Pia"
-# OK is refused until the bee has greeted: press Enter until the menu comes.
-for _ in $(seq 30); do
-    hc_key "$login" Return
-    xdotool search --onlyvisible --name "^Honeycombwordsmiths Main Menu\$" >/dev/null 2>&1 && break
-    sleep 1
-done
-menu="$(hc_window "Honeycombwordsmiths Main Menu" 5)"
+hc_start_to_menu Pia
+menu="$HC_MENU"
 sleep 1
 
 for _ in $(seq 10); do
