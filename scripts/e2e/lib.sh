@@ -22,6 +22,10 @@ hc_prepare_program_dir() {
     export TMP="$HC_DIR/tmp"
     export SDL_AUDIODRIVER="${SDL_AUDIODRIVER:-dummy}"
     export ASAN_OPTIONS="${ASAN_OPTIONS:-detect_leaks=0}"
+    # The programs' single-copy locks live here: a copy that another run on this machine has
+    # open must not make this one refuse to start as a second copy.
+    export XDG_RUNTIME_DIR="$HC_DIR/run"
+    mkdir -p -m 700 "$XDG_RUNTIME_DIR"
 }
 
 # hc_start PROGRAM [ARGS...]: starts a program of the program directory in the background,

@@ -10,6 +10,7 @@
 #include "platform/media/media_player.h"
 #include "platform/media/media_system.h"
 #include "student/login/login_form.h"
+#include "student/phonogram/phono_form.h"
 #include "student/progress/report_card.h"
 #include "student/progress/word_form.h"
 #include "student/shell/goodbye_form.h"
@@ -377,8 +378,7 @@ void TMainMenuForm::PhonoBtnClick() {
     if (helpInstead("phonmhlp")) {
         return;
     }
-    LeaveScreen();
-    EnterScreen();
+    replaceWith<TPhonoForm>(false);
 }
 
 void TMainMenuForm::CancelBtnClick() {
