@@ -12,6 +12,7 @@
 #include "datafiles/text_codec.h"
 #include "datafiles/user_file.h"
 #include "datafiles/word_list.h"
+#include "platform/desktop/list_look.h"
 #include "platform/desktop/application.h"
 
 #include <QButtonGroup>
@@ -343,13 +344,7 @@ void TOptForm::buildUsersPage() {
     for (int c = 0; c < static_cast<int>(std::size(kUserColumns)); ++c) {
         m_userList->setColumnWidth(c, kUserColumns[c].width);
     }
-    // The selection stays as visible when the list loses the focus.
-    QPalette palette = m_userList->palette();
-    palette.setColor(QPalette::Inactive, QPalette::Highlight,
-                     palette.color(QPalette::Active, QPalette::Highlight));
-    palette.setColor(QPalette::Inactive, QPalette::HighlightedText,
-                     palette.color(QPalette::Active, QPalette::HighlightedText));
-    m_userList->setPalette(palette);
+    keepSelectionVisible(*m_userList);
 
     auto* layout = new QVBoxLayout(page);
     layout->setContentsMargins(0, 0, 0, 0);

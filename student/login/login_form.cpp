@@ -2,6 +2,7 @@
 
 #include "archive/error.h"
 #include "platform/desktop/application.h"
+#include "platform/desktop/list_look.h"
 #include "datafiles/settings.h"
 #include "datafiles/text_codec.h"
 #include "datafiles/user_file.h"
@@ -96,15 +97,7 @@ TLoginForm::TLoginForm(ProgramState& program, QWidget* parent)
     m_userList->header()->setFont(systemFont());
     m_userList->setSortingEnabled(true);
     m_userList->sortByColumn(kNameColumn, Qt::AscendingOrder);
-    {
-        // The selection stays visible when the list loses the focus.
-        QPalette palette = m_userList->palette();
-        palette.setColor(QPalette::Inactive, QPalette::Highlight,
-                         palette.color(QPalette::Active, QPalette::Highlight));
-        palette.setColor(QPalette::Inactive, QPalette::HighlightedText,
-                         palette.color(QPalette::Active, QPalette::HighlightedText));
-        m_userList->setPalette(palette);
-    }
+    hc::keepSelectionVisible(*m_userList);
 
     // "New User": where the user is made, and the name.
     m_newDisk = place(new QCheckBox(QStringLiteral("On Disk"), m_newUserTab), "NewDisk",

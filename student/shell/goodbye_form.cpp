@@ -7,7 +7,6 @@
 #include "student/shell/program_state.h"
 #include "student/shell/screen_kit.h"
 
-#include <QCloseEvent>
 #include <QFrame>
 #include <QKeyEvent>
 #include <QToolButton>
@@ -42,7 +41,7 @@ NarratorSetup goodByeNarrator() {
 } // namespace
 
 TGoodByeForm::TGoodByeForm(ProgramState& program, TMainMenuForm& menu, QWidget* parent)
-    : QDialog(parent), m_program(program), m_menu(menu) {
+    : ClosingOnPurposeDialog(parent), m_program(program), m_menu(menu) {
     setObjectName(QStringLiteral("GoodByeForm"));
     setUpWindow(*this, QStringLiteral("Good-Bye"), QSize(280, 197),
                 WindowKind::FixedMinimiseOnly);
@@ -141,17 +140,7 @@ void TGoodByeForm::keyPressEvent(QKeyEvent* event) {
 
 void TGoodByeForm::ExitTimerTimer() {
     m_exitTimer->stop();
-    m_closing = true;
-    done(QDialog::Accepted);
-}
-
-void TGoodByeForm::closeEvent(QCloseEvent* event) {
-    // The screen ends only through its exit timer, after an answer.
-    if (m_closing) {
-        QDialog::closeEvent(event);
-    } else {
-        event->ignore();
-    }
+    closeScreen();
 }
 
 } // namespace hc::student

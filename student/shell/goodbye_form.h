@@ -1,6 +1,6 @@
 #pragma once
 
-#include <QDialog>
+#include "student/shell/screen_kit.h"
 
 class QToolButton;
 
@@ -18,7 +18,7 @@ class TMainMenuForm;
 // answer accepted (only once the greeting has been spoken) is final; the screen closes one
 // second after the answer's clip has ended, and then either ends the program (Yes) or brings
 // the main menu back (No).
-class TGoodByeForm : public QDialog {
+class TGoodByeForm : public ClosingOnPurposeDialog {
     Q_OBJECT
 
 public:
@@ -44,7 +44,6 @@ public:
     void reject() override; // Escape answers No
 
 protected:
-    void closeEvent(QCloseEvent* event) override;
     // Enter presses the focused answer, No when neither has the focus.
     void keyPressEvent(QKeyEvent* event) override;
 
@@ -59,7 +58,6 @@ private:
     QToolButton* m_no = nullptr;
     hc::media::ClockTimer* m_exitTimer = nullptr;
     int m_answer = NoAnswer;
-    bool m_closing = false;
 };
 
 } // namespace hc::student

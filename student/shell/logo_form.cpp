@@ -5,7 +5,6 @@
 #include "student/shell/program_state.h"
 #include "student/shell/screen_kit.h"
 
-#include <QCloseEvent>
 #include <QFrame>
 
 namespace hc::student {
@@ -13,7 +12,7 @@ namespace hc::student {
 using hc::media::Notify;
 
 TQRVlogoForm::TQRVlogoForm(ProgramState& program, QWidget* parent)
-    : QDialog(parent), m_program(program) {
+    : ClosingOnPurposeDialog(parent), m_program(program) {
     setObjectName(QStringLiteral("QRVlogoForm"));
     setUpWindow(*this, QStringLiteral("Brightquill"), QSize(320, 200), WindowKind::Frameless);
     setModal(true);
@@ -58,17 +57,7 @@ void TQRVlogoForm::FormDestroy() {
 }
 
 void TQRVlogoForm::QRVlogoPlayerNotify() {
-    m_closing = true;
-    done(QDialog::Accepted);
-}
-
-void TQRVlogoForm::closeEvent(QCloseEvent* event) {
-    // Only the movie's end closes the logo (the window manager's close is refused).
-    if (m_closing) {
-        QDialog::closeEvent(event);
-    } else {
-        event->ignore();
-    }
+    closeScreen();
 }
 
 } // namespace hc::student

@@ -2,7 +2,7 @@
 
 #include "student/shell/extracted_file.h"
 
-#include <QDialog>
+#include "student/shell/screen_kit.h"
 
 namespace hc::media {
 class MediaPlayer;
@@ -14,7 +14,7 @@ class ProgramState;
 
 // The maker's logo movie, played once at start in a borderless window. It ends when the movie
 // ends; no click or key ends it earlier.
-class TQRVlogoForm : public QDialog {
+class TQRVlogoForm : public ClosingOnPurposeDialog {
     Q_OBJECT
 
 public:
@@ -30,11 +30,6 @@ public:
 
     hc::media::MediaPlayer& player() const { return *m_player; }
 
-    void reject() override {} // Escape does not end the logo
-
-protected:
-    void closeEvent(QCloseEvent* event) override;
-
 private:
     void QRVlogoPlayerNotify();
 
@@ -42,7 +37,6 @@ private:
     QWidget* m_moviePanel = nullptr;
     hc::media::MediaPlayer* m_player = nullptr;
     ExtractedFile m_movieFile;
-    bool m_closing = false;
 };
 
 } // namespace hc::student

@@ -3,6 +3,7 @@
 #include "platform/desktop/display.h"
 #include "platform/media/media_system.h"
 
+#include <QCloseEvent>
 #include <QEvent>
 #include <QGuiApplication>
 #include <QPainter>
@@ -103,6 +104,19 @@ void Picture::paintEvent(QPaintEvent* /*event*/) {
     QPainter painter(this);
     painter.setRenderHint(QPainter::SmoothPixmapTransform);
     painter.drawPixmap(rect(), m_pixmap);
+}
+
+void ClosingOnPurposeDialog::closeScreen(int result) {
+    m_closing = true;
+    done(result);
+}
+
+void ClosingOnPurposeDialog::closeEvent(QCloseEvent* event) {
+    if (m_closing) {
+        QDialog::closeEvent(event);
+    } else {
+        event->ignore();
+    }
 }
 
 void makeNoisy(QWidget& button, hc::media::MediaSystem& media) {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QDialog>
 #include <QFont>
 #include <QPixmap>
 #include <QWidget>
@@ -60,6 +61,22 @@ protected:
 
 private:
     QPixmap m_pixmap;
+};
+
+// A screen that ends only when it decides to (a movie's end, a click on its start area, an
+// answer): Escape and the window manager's close box are refused, closeScreen() ends it.
+class ClosingOnPurposeDialog : public QDialog {
+public:
+    using QDialog::QDialog;
+    // Ends the modal showing with `result`.
+    void closeScreen(int result = QDialog::Accepted);
+    void reject() override {}
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    bool m_closing = false;
 };
 
 // The click sound: a mouse-down (any button) on `button` plays "IDWAV_CLICK" without waiting,

@@ -7,7 +7,6 @@
 #include "student/shell/program_state.h"
 #include "student/shell/screen_kit.h"
 
-#include <QCloseEvent>
 #include <QKeyEvent>
 #include <QLabel>
 
@@ -62,7 +61,7 @@ constexpr std::array<const char*, 10> kCredits = {
 } // namespace
 
 TTitleForm::TTitleForm(ProgramState& program, hc::media::MediaPlayer& music, QWidget* parent)
-    : QDialog(parent), m_program(program), m_music(music) {
+    : ClosingOnPurposeDialog(parent), m_program(program), m_music(music) {
     setObjectName(QStringLiteral("TitleForm"));
     setUpWindow(*this, QStringLiteral("Honeycombwordsmiths"), QSize(632, 453),
                 WindowKind::FixedMinimiseOnly);
@@ -162,19 +161,6 @@ void TTitleForm::FormDestroy() {
 
 void TTitleForm::StartPanelClick() {
     closeScreen();
-}
-
-void TTitleForm::closeScreen() {
-    m_closing = true;
-    done(QDialog::Accepted);
-}
-
-void TTitleForm::closeEvent(QCloseEvent* event) {
-    if (m_closing) {
-        QDialog::closeEvent(event);
-    } else {
-        event->ignore();
-    }
 }
 
 } // namespace hc::student

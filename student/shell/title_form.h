@@ -2,7 +2,7 @@
 
 #include "student/shell/extracted_file.h"
 
-#include <QDialog>
+#include "student/shell/screen_kit.h"
 
 class QLabel;
 
@@ -17,7 +17,7 @@ class ProgramState;
 // The title: the product's title art with two looping animations and the credits, shown while
 // the title music plays. It ends at a click on the start area or when the music ends (the main
 // menu closes it then).
-class TTitleForm : public QDialog {
+class TTitleForm : public ClosingOnPurposeDialog {
     Q_OBJECT
 
 public:
@@ -36,11 +36,8 @@ public:
     hc::media::MediaPlayer& beeAniPlayer() const { return *m_beeAniPlayer; }
     hc::media::MediaPlayer& startPlayer() const { return *m_startPlayer; }
 
+    // Ends the title (the start area, or the music's end).
     void StartPanelClick();
-    void reject() override {} // only the start area or the music's end closes the title
-
-protected:
-    void closeEvent(QCloseEvent* event) override;
 
 private:
     ProgramState& m_program;
@@ -51,11 +48,6 @@ private:
     hc::media::MediaPlayer* m_startPlayer = nullptr;
     ExtractedFile m_beeAniFile;
     ExtractedFile m_startFile;
-    bool m_closing = false;
-
-public:
-    // Ends the modal showing (the start area, or the music's end).
-    void closeScreen();
 };
 
 } // namespace hc::student
