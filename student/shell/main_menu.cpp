@@ -20,6 +20,7 @@
 #include "student/shell/screen_kit.h"
 #include "student/shell/title_form.h"
 #include "student/shell/wallpaper.h"
+#include "student/spelltest/word_test.h"
 
 #include <QCloseEvent>
 #include <QCoreApplication>
@@ -366,8 +367,7 @@ void TMainMenuForm::WordTestBtnClick() {
     if (helpInstead("spelmhlp")) {
         return;
     }
-    LeaveScreen();
-    EnterScreen();
+    replaceWith<TWordTest>(false);
 }
 
 void TMainMenuForm::PhonoBtnClick() {
