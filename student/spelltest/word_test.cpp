@@ -19,6 +19,7 @@
 #include "student/shell/screen_kit.h"
 #include "student/spelltest/great_job.h"
 
+#include <QApplication>
 #include <QCloseEvent>
 #include <QFrame>
 #include <QLabel>
@@ -198,7 +199,8 @@ TWordTest::TWordTest(ProgramState& program, QWidget* parent)
     // The bottom bar: the user and Exit.
     auto* buttonPanel = place(new QFrame(m_mainPanel), "ButtonPanel", QRect(2, 228, 259, 38));
     buttonPanel->setFrameStyle(QFrame::Panel | QFrame::Sunken);
-    buttonPanel->setAutoFillBackground(true);
+    // The bar has the face colour of the buttons, as on the main menu, not the panel's grey.
+    setBackground(*buttonPanel, QApplication::palette().color(QPalette::Window));
     m_diskImage = place(new QLabel(buttonPanel), "DiskImage", QRect(3, 3, 32, 32),
                         QStringLiteral("Floppy disk user"));
     m_diskImage->setPixmap(QPixmap(QString::fromLatin1(hc::pictures::kDisk)));
