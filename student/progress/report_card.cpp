@@ -3,6 +3,7 @@
 #include "content/pictures.h"
 #include "datafiles/text_codec.h"
 #include "datafiles/user_file.h"
+#include "platform/desktop/print_job.h"
 #include "platform/desktop/printing.h"
 #include "student/shell/program_state.h"
 #include "student/shell/screen_kit.h"
@@ -136,7 +137,13 @@ void TReportCard::FormCreate() {
 }
 
 void TReportCard::PrintBtnClick() {
-    hc::printWidget(*this, windowTitle());
+    const QString name = QString::fromStdString(hc::cp1252ToUtf8(m_program.currentUserName()));
+    const QString title = QStringLiteral("Report Card for ") + name;
+    // A name is no folder: a slash in it does not end up in the suggested file name.
+    QString fileName = title + QStringLiteral(".pdf");
+    fileName.replace(QLatin1Char('/'), QLatin1Char('-'));
+    hc::printOrSavePdf(this, title, fileName,
+                       [this, &title](QPrinter& printer) { hc::printWidget(*this, title, printer); });
 }
 
 } // namespace hc::student

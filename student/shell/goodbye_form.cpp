@@ -114,7 +114,13 @@ void TGoodByeForm::answerWith(AnswerValue answer, const char* clip) {
         return;
     }
     m_answer = answer;
-    m_narrator->speak(QString::fromLatin1(clip));
+    try {
+        m_narrator->speak(QString::fromLatin1(clip));
+    } catch (...) {
+        // Without its clip the answer would never end the screen: it closes a second later.
+        m_exitTimer->start();
+        throw;
+    }
 }
 
 void TGoodByeForm::reject() {

@@ -55,9 +55,8 @@ TLoadingMsgForm::TLoadingMsgForm(hc::media::MediaSystem& media, TWallpaper* wall
     QPalette black = panel3->palette();
     black.setColor(QPalette::Window, Qt::black);
     panel3->setPalette(black);
-    auto* still = place(new QLabel(panel3), "StillImg", QRect(0, 0, 134, 33));
-    still->setPixmap(QPixmap(QString::fromLatin1(hc::pictures::kLoadingStill)));
-    still->setScaledContents(true);
+    place(new Picture(QString::fromLatin1(hc::pictures::kLoadingStill), panel3), "StillImg",
+          QRect(0, 0, 134, 33));
 
     m_animPlayer = new hc::media::MediaPlayer(media, this);
     m_animPlayer->setObjectName(QStringLiteral("AnimPlayer"));

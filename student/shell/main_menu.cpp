@@ -10,6 +10,7 @@
 #include "platform/media/media_player.h"
 #include "platform/media/media_system.h"
 #include "student/login/login_form.h"
+#include "student/phonogram/phono_form.h"
 #include "student/progress/report_card.h"
 #include "student/progress/word_form.h"
 #include "student/shell/goodbye_form.h"
@@ -87,10 +88,8 @@ TMainMenuForm::TMainMenuForm(ProgramState& program) : m_program(program) {
 
     m_mainPanel = place(new QFrame(this), "MainPanel", QRect(162, 0, 331, 328));
     m_mainPanel->setFrameStyle(QFrame::Panel | QFrame::Raised);
-    auto* image = place(new QLabel(m_mainPanel), "Image1", QRect(2, 2, 327, 198),
-                        QStringLiteral("Main menu picture"));
-    image->setPixmap(QPixmap(QString::fromLatin1(hc::pictures::kMainMenu)));
-    image->setScaledContents(true);
+    place(new Picture(QString::fromLatin1(hc::pictures::kMainMenu), m_mainPanel), "Image1",
+          QRect(2, 2, 327, 198), QStringLiteral("Main menu picture"));
     auto* bevel = place(new QFrame(m_mainPanel), "Bevel1", QRect(2, 200, 327, 88));
     bevel->setFrameStyle(QFrame::Panel | QFrame::Raised);
 
@@ -112,9 +111,8 @@ TMainMenuForm::TMainMenuForm(ProgramState& program) : m_program(program) {
 
     auto* buttonPanel = place(new QFrame(m_mainPanel), "ButtonPanel", QRect(2, 288, 327, 38));
     buttonPanel->setFrameStyle(QFrame::Panel | QFrame::Sunken);
-    m_diskImage = place(new QLabel(buttonPanel), "DiskImage", QRect(3, 3, 32, 32),
-                        QStringLiteral("Floppy disk user"));
-    m_diskImage->setPixmap(QPixmap(QString::fromLatin1(hc::pictures::kDisk)));
+    m_diskImage = place(new Picture(QString::fromLatin1(hc::pictures::kDisk), buttonPanel),
+                        "DiskImage", QRect(3, 3, 32, 32), QStringLiteral("Floppy disk user"));
     m_diskImage->hide();
     m_namePanel = place(new QLabel(buttonPanel), "NamePanel", QRect(37, 3, 197, 32),
                         QStringLiteral("User name"));
@@ -124,6 +122,12 @@ TMainMenuForm::TMainMenuForm(ProgramState& program) : m_program(program) {
     m_namePanel->setTextFormat(Qt::PlainText);
     m_cancelBtn = place(new QPushButton(QStringLiteral("Exit"), buttonPanel), "CancelBtn",
                         QRect(327 - 78 - 6, 6, 78, 27));
+
+    // The bottom bar's own controls keep the normal cursor in help mode.
+    for (QWidget* keep : {static_cast<QWidget*>(m_diskImage), static_cast<QWidget*>(m_namePanel),
+                          static_cast<QWidget*>(m_cancelBtn)}) {
+        keep->setCursor(Qt::ArrowCursor);
+    }
 
     setTabOrder(m_wordTestBtn, m_phonoBtn);
     setTabOrder(m_phonoBtn, m_newUserBtn);
@@ -374,8 +378,7 @@ void TMainMenuForm::PhonoBtnClick() {
     if (helpInstead("phonmhlp")) {
         return;
     }
-    LeaveScreen();
-    EnterScreen();
+    replaceWith<TPhonoForm>(false);
 }
 
 void TMainMenuForm::CancelBtnClick() {

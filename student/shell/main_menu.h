@@ -97,7 +97,7 @@ private:
     QToolButton* m_reportCardBtn = nullptr;
     QToolButton* m_wordListBtn = nullptr;
     QPushButton* m_cancelBtn = nullptr;
-    QLabel* m_diskImage = nullptr;
+    QWidget* m_diskImage = nullptr;
     QLabel* m_namePanel = nullptr;
     hc::media::MediaPlayer* m_music = nullptr;
     ExtractedFile m_musicFile;

@@ -29,16 +29,33 @@ void PaintTrace::installIfRequested() {
 }
 
 bool PaintTrace::eventFilter(QObject* watched, QEvent* event) {
-    if (event->type() != QEvent::Paint) {
-        return false;
-    }
     auto* widget = qobject_cast<QWidget*>(watched);
     if (widget == nullptr) {
         return false;
     }
+    if (event->type() == QEvent::Show && widget->isWindow()) {
+        // A new showing: its first paint and its first picture are reported again.
+        m_shown.insert(widget);
+        const QString prefix = widget->objectName() + QLatin1Char('/');
+        m_seen.removeIf([&](const QString& key) { return key.startsWith(prefix); });
+        return false;
+    }
+    if (event->type() == QEvent::Hide && widget->isWindow()) {
+        m_shown.remove(widget);
+        return false;
+    }
+    if (event->type() != QEvent::Paint) {
+        return false;
+    }
     QString key;
     if (widget->isWindow()) {
-        key = widget->objectName();
+        if (!m_shown.remove(widget)) {
+            return false;
+        }
+        std::fprintf(stderr, "trace first-paint %s %lld\n", qPrintable(widget->objectName()),
+                     monotonicMs());
+        std::fflush(stderr);
+        return false;
     } else if (std::strcmp(widget->metaObject()->className(), "hc::media::detail::DisplayView") ==
                    0 &&
                widget->parentWidget() != nullptr) {

@@ -5,6 +5,7 @@
 
 #include <QEvent>
 #include <QGuiApplication>
+#include <QPainter>
 #include <QScreen>
 #include <QWidget>
 
@@ -91,6 +92,17 @@ void placeControl(QWidget& control, const char* objectName, QRect geometry,
         control.setAccessibleName(accessibleName);
     }
     control.setGeometry(geometry);
+}
+
+Picture::Picture(const QString& resource, QWidget* parent)
+    : QWidget(parent), m_pixmap(resource) {
+    setAttribute(Qt::WA_TransparentForMouseEvents);
+}
+
+void Picture::paintEvent(QPaintEvent* /*event*/) {
+    QPainter painter(this);
+    painter.setRenderHint(QPainter::SmoothPixmapTransform);
+    painter.drawPixmap(rect(), m_pixmap);
 }
 
 void makeNoisy(QWidget& button, hc::media::MediaSystem& media) {

@@ -1,10 +1,10 @@
 #pragma once
 
 #include <QFont>
+#include <QPixmap>
+#include <QWidget>
 #include <QRect>
 #include <QString>
-
-class QWidget;
 
 namespace hc::media {
 class MediaSystem;
@@ -48,6 +48,19 @@ template <class W> W* place(W* control, const char* objectName, QRect geometry,
     placeControl(*control, objectName, geometry, accessibleName);
     return control;
 }
+
+// A picture stored with a screen, stretched over the control (1:1 at its designed size) and
+// enlarged smoothly on a scaled display. Clicks pass through to what lies beneath.
+class Picture : public QWidget {
+public:
+    Picture(const QString& resource, QWidget* parent);
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+
+private:
+    QPixmap m_pixmap;
+};
 
 // The click sound: a mouse-down (any button) on `button` plays "IDWAV_CLICK" without waiting,
 // before the button acts on its release.

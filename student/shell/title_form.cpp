@@ -79,13 +79,10 @@ TTitleForm::TTitleForm(ProgramState& program, hc::media::MediaPlayer& music, QWi
         move(0, 0);
     }
 
-    auto* logo = place(new QLabel(this), "Logo", QRect(0, 0, 632, 185),
-                       QStringLiteral("Honeycombwordsmiths"));
-    logo->setPixmap(QPixmap(QString::fromLatin1(hc::pictures::kTitleArt)));
-    auto* floor = place(new QLabel(this), "CheckerFloor", QRect(0, 200, 632, 253),
-                        QStringLiteral("Checker floor"));
-    floor->setPixmap(QPixmap(QString::fromLatin1(hc::pictures::kCheckerFloor)));
-    floor->setScaledContents(true);
+    place(new Picture(QString::fromLatin1(hc::pictures::kTitleArt), this), "Logo",
+          QRect(0, 0, 632, 185), QStringLiteral("Honeycombwordsmiths"));
+    place(new Picture(QString::fromLatin1(hc::pictures::kCheckerFloor), this), "CheckerFloor",
+          QRect(0, 200, 632, 253), QStringLiteral("Checker floor"));
 
     auto* beePanel = place(new QWidget(this), "BeeAniPanel", QRect(17, 105, 237, 308),
                            QStringLiteral("Bee animation"));

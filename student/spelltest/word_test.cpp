@@ -201,9 +201,8 @@ TWordTest::TWordTest(ProgramState& program, QWidget* parent)
     buttonPanel->setFrameStyle(QFrame::Panel | QFrame::Sunken);
     // The bar has the face colour of the buttons, as on the main menu, not the panel's grey.
     setBackground(*buttonPanel, QApplication::palette().color(QPalette::Window));
-    m_diskImage = place(new QLabel(buttonPanel), "DiskImage", QRect(3, 3, 32, 32),
-                        QStringLiteral("Floppy disk user"));
-    m_diskImage->setPixmap(QPixmap(QString::fromLatin1(hc::pictures::kDisk)));
+    m_diskImage = place(new Picture(QString::fromLatin1(hc::pictures::kDisk), buttonPanel),
+                        "DiskImage", QRect(3, 3, 32, 32), QStringLiteral("Floppy disk user"));
     m_diskImage->hide();
     m_namePanel = place(new QLabel(buttonPanel), "NamePanel", QRect(37, 3, 129, 32),
                         QStringLiteral("User name"));
