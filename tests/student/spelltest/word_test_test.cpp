@@ -339,6 +339,23 @@ TEST_F(WordTestTest, AMissingRewardMovieBringsTheTestBackAtOnce) {
     EXPECT_EQ(record().SpellScores[9], 1) << "0 percent, recorded as 0 + 1";
 }
 
+TEST_F(WordTestTest, AResultThatCannotBeStoredIsReported) {
+    writeWords("apple");
+    Settings.GetPercent = 101; // no reward
+    ASSERT_TRUE(create());
+    auto steps = oneWord(QStringLiteral("apple"));
+    // The teacher deletes the user while the test runs.
+    steps.insert(steps.begin() + 2, {"user deleted", [this] { return cardWithWord(); },
+                                     [] { ASSERT_EQ(UserFileDelete(kUserFile, "Ann"), 0); }});
+    steps.push_back({"test over", [this] { return startBtn().isEnabled(); },
+                     [this] { m_screen->CancelBtnClick(); }});
+    run(steps);
+    ASSERT_EQ(messages().size(), 1u);
+    EXPECT_EQ(messages()[0].text, QStringLiteral("UserFile Error: Can't open file."))
+        << "the last user gone, the file went with it";
+    EXPECT_EQ(messages()[0].icon, hc::MessageIcon::Error);
+}
+
 TEST_F(WordTestTest, AnEmptyListRefusesStartAndAMissingListEndsTheCreation) {
     writeWords("");
     Settings.WordDelay = -1.0f;
