@@ -21,6 +21,7 @@
 #include "student/shell/screen_kit.h"
 #include "student/shell/title_form.h"
 #include "student/shell/wallpaper.h"
+#include "student/spelltest/word_test.h"
 
 #include <QCloseEvent>
 #include <QCoreApplication>
@@ -370,8 +371,7 @@ void TMainMenuForm::WordTestBtnClick() {
     if (helpInstead("spelmhlp")) {
         return;
     }
-    LeaveScreen();
-    EnterScreen();
+    replaceWith<TWordTest>(false);
 }
 
 void TMainMenuForm::PhonoBtnClick() {
