@@ -71,6 +71,9 @@ TEST_F(LoginTest, AFreshInstallationMakesItsFirstUser) {
     open();
     EXPECT_TRUE(listed().isEmpty());
     EXPECT_TRUE(messages().empty()) << "no user file yet is no error";
+    control<QTabWidget>(*m_login, "PageControl")->setCurrentIndex(1);
+    EXPECT_EQ(m_login->focusWidget(), control<QLineEdit>(*m_login, "NameEdit"))
+        << "the New User page opens with the name box ready for typing";
 
     typeNewUser(QStringLiteral("Émile"));
     ok();
