@@ -255,23 +255,11 @@ TPhonoForm::TPhonoForm(ProgramState& program, QWidget* parent)
     percentLbl->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
 
     // The bottom bar: the floppy disk, the user's name and Exit.
-    auto* buttonPanel = place(new QFrame(mainPanel), "ButtonPanel", QRect(2, 364, 331, 38));
-    buttonPanel->setFrameStyle(QFrame::Panel | QFrame::Sunken);
-    m_diskImage = place(new QLabel(buttonPanel), "DiskImage", QRect(3, 3, 32, 32),
-                        QStringLiteral("Floppy disk user"));
-    m_diskImage->setPixmap(QPixmap(QString::fromLatin1(hc::pictures::kDisk)));
-    m_diskImage->setVisible(program.userOnDisk());
-    m_namePanel = place(new QLabel(buttonPanel), "NamePanel", QRect(37, 3, 197, 32),
-                        QStringLiteral("User name"));
-    m_namePanel->setFrameStyle(QFrame::Panel | QFrame::Raised);
-    m_namePanel->setAlignment(Qt::AlignCenter);
-    m_namePanel->setFont(arialFont(13));
-    m_namePanel->setTextFormat(Qt::PlainText);
-    m_namePanel->setText(program.userDisplayName());
-    auto* cancelBtn = place(new QPushButton(QStringLiteral("Exit"), buttonPanel), "CancelBtn",
-                            QRect(331 - 78 - 6, 6, 78, 27));
-    cancelBtn->setAutoDefault(false);
-    m_cancelBtn = cancelBtn;
+    UserBar bar(*mainPanel, QRect(2, 364, 331, 38), 197);
+    bar.showUser(program);
+    m_diskImage = bar.diskImage;
+    m_namePanel = bar.namePanel;
+    m_cancelBtn = bar.cancelBtn;
 
     makeNoisy(*m_cancelBtn, program.media());
     makeNoisy(*m_goButton, program.media());

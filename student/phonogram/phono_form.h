@@ -127,7 +127,7 @@ private:
     hc::controls::TDigitBox* m_totalBox = nullptr;
     hc::controls::TDigitBox* m_correctBox = nullptr;
     hc::controls::TDigitBox* m_percentBox = nullptr;
-    QLabel* m_diskImage = nullptr;
+    QWidget* m_diskImage = nullptr;
     QLabel* m_namePanel = nullptr;
     QAbstractButton* m_cancelBtn = nullptr;
 

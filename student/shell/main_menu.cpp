@@ -109,19 +109,10 @@ TMainMenuForm::TMainMenuForm(ProgramState& program) : m_program(program) {
                                          hc::pictures::kWordListButton, 32),
                           "WordListBtn", QRect(224, 216, 89, 57));
 
-    auto* buttonPanel = place(new QFrame(m_mainPanel), "ButtonPanel", QRect(2, 288, 327, 38));
-    buttonPanel->setFrameStyle(QFrame::Panel | QFrame::Sunken);
-    m_diskImage = place(new Picture(QString::fromLatin1(hc::pictures::kDisk), buttonPanel),
-                        "DiskImage", QRect(3, 3, 32, 32), QStringLiteral("Floppy disk user"));
-    m_diskImage->hide();
-    m_namePanel = place(new QLabel(buttonPanel), "NamePanel", QRect(37, 3, 197, 32),
-                        QStringLiteral("User name"));
-    m_namePanel->setFrameStyle(QFrame::Panel | QFrame::Raised);
-    m_namePanel->setAlignment(Qt::AlignCenter);
-    m_namePanel->setFont(arialFont(13));
-    m_namePanel->setTextFormat(Qt::PlainText);
-    m_cancelBtn = place(new QPushButton(QStringLiteral("Exit"), buttonPanel), "CancelBtn",
-                        QRect(327 - 78 - 6, 6, 78, 27));
+    m_userBar = std::make_unique<UserBar>(*m_mainPanel, QRect(2, 288, 327, 38), 197);
+    m_diskImage = m_userBar->diskImage;
+    m_namePanel = m_userBar->namePanel;
+    m_cancelBtn = m_userBar->cancelBtn;
 
     // The bottom bar's own controls keep the normal cursor in help mode.
     for (QWidget* keep : {static_cast<QWidget*>(m_diskImage), static_cast<QWidget*>(m_namePanel),
@@ -284,8 +275,7 @@ void TMainMenuForm::keyPressEvent(QKeyEvent* event) {
 }
 
 void TMainMenuForm::showUser() {
-    m_namePanel->setText(m_program.userDisplayName());
-    m_diskImage->setVisible(m_program.userOnDisk());
+    m_userBar->showUser(m_program);
 }
 
 void TMainMenuForm::MusicPlayerNotify() {

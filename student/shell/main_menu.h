@@ -24,6 +24,7 @@ class ProgramState;
 class TLoadingMsgForm;
 class TTitleForm;
 class TWallpaper;
+struct UserBar;
 
 // The student program's hub and main window. Creating it (FormCreate) runs the opening
 // sequence: settings, wallpaper, loading message, the shared bee animations, logo, title with
@@ -96,6 +97,7 @@ private:
     QToolButton* m_newUserBtn = nullptr;
     QToolButton* m_reportCardBtn = nullptr;
     QToolButton* m_wordListBtn = nullptr;
+    std::unique_ptr<UserBar> m_userBar;
     QPushButton* m_cancelBtn = nullptr;
     QWidget* m_diskImage = nullptr;
     QLabel* m_namePanel = nullptr;

@@ -1,11 +1,17 @@
 #include "student/shell/screen_kit.h"
 
 #include "platform/desktop/display.h"
+#include "content/pictures.h"
 #include "platform/media/media_system.h"
+#include "student/shell/program_state.h"
 
 #include <QCloseEvent>
 #include <QEvent>
+#include <QApplication>
+#include <QFrame>
 #include <QGuiApplication>
+#include <QLabel>
+#include <QPushButton>
 #include <QPainter>
 #include <QScreen>
 #include <QWidget>
@@ -117,6 +123,33 @@ void ClosingOnPurposeDialog::closeEvent(QCloseEvent* event) {
     } else {
         event->ignore();
     }
+}
+
+UserBar::UserBar(QWidget& parent, QRect geometry, int nameWidth) {
+    panel = place(new QFrame(&parent), "ButtonPanel", geometry);
+    panel->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+    // The face colour of the buttons, whatever the colour of the panel the bar stands in.
+    panel->setAutoFillBackground(true);
+    QPalette face = panel->palette();
+    face.setColor(QPalette::Window, QApplication::palette().color(QPalette::Window));
+    panel->setPalette(face);
+    diskImage = place(new Picture(QString::fromLatin1(hc::pictures::kDisk), panel), "DiskImage",
+                      QRect(3, 3, 32, 32), QStringLiteral("Floppy disk user"));
+    diskImage->hide();
+    namePanel = place(new QLabel(panel), "NamePanel", QRect(37, 3, nameWidth, 32),
+                      QStringLiteral("User name"));
+    namePanel->setFrameStyle(QFrame::Panel | QFrame::Raised);
+    namePanel->setAlignment(Qt::AlignCenter);
+    namePanel->setFont(arialFont(13));
+    namePanel->setTextFormat(Qt::PlainText);
+    cancelBtn = place(new QPushButton(QStringLiteral("Exit"), panel), "CancelBtn",
+                      QRect(geometry.width() - 78 - 6, 6, 78, 27));
+    cancelBtn->setAutoDefault(false);
+}
+
+void UserBar::showUser(const ProgramState& program) {
+    namePanel->setText(program.userDisplayName());
+    diskImage->setVisible(program.userOnDisk());
 }
 
 void makeNoisy(QWidget& button, hc::media::MediaSystem& media) {

@@ -7,11 +7,17 @@
 #include <QRect>
 #include <QString>
 
+class QFrame;
+class QLabel;
+class QPushButton;
+
 namespace hc::media {
 class MediaSystem;
 }
 
 namespace hc::student {
+
+class ProgramState;
 
 // The fonts of the screens, by pixel height (layouts are logical pixels). Arial is drawn with
 // its metric twin Liberation Sans; the system font of the screens is a plain sans serif of the
@@ -77,6 +83,21 @@ protected:
 
 private:
     bool m_closing = false;
+};
+
+// The bottom bar of the main menu and of the activities (ButtonPanel, a lowered panel 38
+// high): the floppy-disk picture DiskImage, shown when the user's record lives in the floppy
+// copy of the user file; NamePanel with the user's name; and Exit (CancelBtn) at the right.
+struct UserBar {
+    // Builds the bar in `parent` at `geometry`, its name panel `nameWidth` wide.
+    UserBar(QWidget& parent, QRect geometry, int nameWidth);
+    // Shows the current user of `program`.
+    void showUser(const ProgramState& program);
+
+    QFrame* panel = nullptr;
+    QWidget* diskImage = nullptr;
+    QLabel* namePanel = nullptr;
+    QPushButton* cancelBtn = nullptr;
 };
 
 // The click sound: a mouse-down (any button) on `button` plays "IDWAV_CLICK" without waiting,

@@ -197,27 +197,16 @@ TWordTest::TWordTest(ProgramState& program, QWidget* parent)
     m_percentBox = scoreCounter(scoreBoard, "PercentBox", QStringLiteral("Percent"), 3, 200);
 
     // The bottom bar: the user and Exit.
-    auto* buttonPanel = place(new QFrame(m_mainPanel), "ButtonPanel", QRect(2, 228, 259, 38));
-    buttonPanel->setFrameStyle(QFrame::Panel | QFrame::Sunken);
-    // The bar has the face colour of the buttons, as on the main menu, not the panel's grey.
-    setBackground(*buttonPanel, QApplication::palette().color(QPalette::Window));
-    m_diskImage = place(new Picture(QString::fromLatin1(hc::pictures::kDisk), buttonPanel),
-                        "DiskImage", QRect(3, 3, 32, 32), QStringLiteral("Floppy disk user"));
-    m_diskImage->hide();
-    m_namePanel = place(new QLabel(buttonPanel), "NamePanel", QRect(37, 3, 129, 32),
-                        QStringLiteral("User name"));
-    m_namePanel->setFrameStyle(QFrame::Panel | QFrame::Raised);
-    m_namePanel->setAlignment(Qt::AlignCenter);
-    m_namePanel->setFont(arialFont(13));
-    m_namePanel->setTextFormat(Qt::PlainText);
-    m_cancelBtn = place(new QPushButton(QStringLiteral("Exit"), buttonPanel), "CancelBtn",
-                        QRect(259 - 78 - 6, 6, 78, 27));
+    const UserBar bar(*m_mainPanel, QRect(2, 228, 259, 38), 129);
+    m_diskImage = bar.diskImage;
+    m_namePanel = bar.namePanel;
+    m_cancelBtn = bar.cancelBtn;
 
     setTabOrder(m_answerEdit, m_okBtn);
     setTabOrder(m_okBtn, m_startBtn);
     setTabOrder(m_startBtn, m_cancelBtn);
-    // Enter never reaches Exit: an answer typed and sent twice must not end the test.
-    m_cancelBtn->setAutoDefault(false);
+    // Enter never reaches Exit (the bar's Exit is no default button): an answer typed and sent
+    // twice must not end the test.
     m_startBtn->setFocus();
 
     for (QPushButton* button : {m_cancelBtn, m_okBtn, m_startBtn}) {
