@@ -39,6 +39,16 @@ inline constexpr const char* kYes = ":/pictures/yes.png";
 inline constexpr const char* kNo = ":/pictures/no.png";
 // The report card's Print button picture, 16 x 16, transparent.
 inline constexpr const char* kPrint = ":/pictures/print.png";
+// The options form's tool-button pictures, 16 x 16, transparent: "Load from disk", "Delete
+// user" (the Print buttons use kPrint), "Clear word list", "Import words from another file",
+// "Cut", "Copy" and "Paste".
+inline constexpr const char* kToolDisk = ":/pictures/tool-disk.png";
+inline constexpr const char* kToolDeleteUser = ":/pictures/tool-deleteuser.png";
+inline constexpr const char* kToolClear = ":/pictures/tool-clear.png";
+inline constexpr const char* kToolImport = ":/pictures/tool-import.png";
+inline constexpr const char* kToolCut = ":/pictures/tool-cut.png";
+inline constexpr const char* kToolCopy = ":/pictures/tool-copy.png";
+inline constexpr const char* kToolPaste = ":/pictures/tool-paste.png";
 // The phonogram puzzle's backdrop (PhonoPic), 316 x 158 at left 8, top 168 of the puzzle panel.
 // Its empty picture frame lies at 13, 13 (141 x 133), under the place the pieces fly to; the Go
 // and Repeat buttons' normal looks are part of it at 168, 86 and 168, 117 (64 x 26 each).

@@ -279,6 +279,110 @@ void drawPrinterGlyph(QPainter& p) {
     p.drawEllipse(QPointF(51, 30), 3.5, 3.5);
 }
 
+// Tool-bar glyphs of the options form, drawn for 16 x 16: few shapes, outlines of at least
+// one pixel (4 units), so each reads at a glance at that size.
+constexpr double kToolLine = 4.0;
+
+QPainterPath sheet(QRectF box) {
+    QPainterPath path;
+    path.moveTo(box.topLeft());
+    path.lineTo(box.right() - 10, box.top());
+    path.lineTo(box.right(), box.top() + 10);
+    path.lineTo(box.bottomRight());
+    path.lineTo(box.bottomLeft());
+    path.closeSubpath();
+    return path;
+}
+
+void drawToolDiskGlyph(QPainter& p) {
+    QPainterPath disk;
+    disk.moveTo(6, 6);
+    disk.lineTo(48, 6);
+    disk.lineTo(58, 16);
+    disk.lineTo(58, 58);
+    disk.lineTo(6, 58);
+    disk.closeSubpath();
+    fillOutlined(p, disk, palette::kBlue, kToolLine);
+    QPainterPath shutter;
+    shutter.addRect(QRectF(18, 6, 26, 16));
+    fillOutlined(p, shutter, palette::kSilver, kToolLine);
+    QPainterPath label;
+    label.addRect(QRectF(16, 34, 32, 24));
+    fillOutlined(p, label, palette::kWhite, kToolLine);
+}
+
+void drawToolDeleteUserGlyph(QPainter& p) {
+    QPainterPath shoulders;
+    shoulders.addRoundedRect(QRectF(4, 38, 40, 26), 12, 12);
+    fillOutlined(p, shoulders, palette::kBlue, kToolLine);
+    QPainterPath head;
+    head.addEllipse(QPointF(24, 22), 13, 13);
+    fillOutlined(p, head, QColor(0xFF, 0xD6, 0xB0), kToolLine);
+    QPainterPath badge;
+    badge.addEllipse(QPointF(47, 45), 15, 15);
+    fillOutlined(p, badge, palette::kRed, kToolLine);
+    p.setPen(QPen(palette::kWhite, 7, Qt::SolidLine, Qt::FlatCap));
+    p.drawLine(QPointF(38, 45), QPointF(56, 45));
+}
+
+void drawToolClearGlyph(QPainter& p) {
+    fillOutlined(p, sheet(QRectF(8, 4, 44, 56)), palette::kWhite, kToolLine);
+    p.setPen(QPen(palette::kRed, 8, Qt::SolidLine, Qt::RoundCap));
+    p.drawLine(QPointF(18, 20), QPointF(50, 54));
+    p.drawLine(QPointF(50, 20), QPointF(18, 54));
+}
+
+void drawToolImportGlyph(QPainter& p) {
+    fillOutlined(p, sheet(QRectF(22, 4, 38, 56)), palette::kWhite, kToolLine);
+    p.setPen(QPen(palette::kOutline, 4, Qt::SolidLine, Qt::FlatCap));
+    for (int i = 0; i < 3; ++i) {
+        p.drawLine(QPointF(36, 26 + 11 * i), QPointF(52, 26 + 11 * i));
+    }
+    QPainterPath arrow;
+    arrow.moveTo(2, 26);
+    arrow.lineTo(20, 26);
+    arrow.lineTo(20, 14);
+    arrow.lineTo(40, 34);
+    arrow.lineTo(20, 54);
+    arrow.lineTo(20, 42);
+    arrow.lineTo(2, 42);
+    arrow.closeSubpath();
+    fillOutlined(p, arrow, palette::kGreen, 3);
+}
+
+void drawToolCutGlyph(QPainter& p) {
+    p.setPen(QPen(palette::kOutline, 6, Qt::SolidLine, Qt::RoundCap));
+    p.drawLine(QPointF(24, 40), QPointF(46, 4));
+    p.drawLine(QPointF(40, 40), QPointF(18, 4));
+    p.setBrush(Qt::NoBrush);
+    p.setPen(QPen(palette::kRed, 6));
+    p.drawEllipse(QPointF(18, 50), 10, 10);
+    p.drawEllipse(QPointF(46, 50), 10, 10);
+}
+
+void drawToolCopyGlyph(QPainter& p) {
+    fillOutlined(p, sheet(QRectF(6, 6, 34, 42)), palette::kWhite, kToolLine);
+    fillOutlined(p, sheet(QRectF(24, 18, 34, 42)), palette::kWhite, kToolLine);
+    p.setPen(QPen(palette::kBlue, 4, Qt::SolidLine, Qt::FlatCap));
+    for (int i = 0; i < 3; ++i) {
+        p.drawLine(QPointF(32, 34 + 8 * i), QPointF(52, 34 + 8 * i));
+    }
+}
+
+void drawToolPasteGlyph(QPainter& p) {
+    QPainterPath board;
+    board.addRoundedRect(QRectF(4, 8, 44, 54), 5, 5);
+    fillOutlined(p, board, QColor(0xB8, 0x74, 0x32), kToolLine);
+    QPainterPath clip;
+    clip.addRoundedRect(QRectF(16, 2, 20, 12), 3, 3);
+    fillOutlined(p, clip, palette::kSilver, kToolLine);
+    fillOutlined(p, sheet(QRectF(26, 22, 34, 40)), palette::kWhite, kToolLine);
+    p.setPen(QPen(palette::kBlue, 4, Qt::SolidLine, Qt::FlatCap));
+    for (int i = 0; i < 3; ++i) {
+        p.drawLine(QPointF(32, 36 + 8 * i), QPointF(52, 36 + 8 * i));
+    }
+}
+
 template <typename Draw> QImage glyph(int size, Draw draw) {
     QImage image = newImage(size, size);
     QPainter p(&image);
@@ -387,6 +491,13 @@ void writePictures(const std::string& outDir) {
         {"yes.png", glyph(48, drawYesGlyph)},
         {"no.png", glyph(48, drawNoGlyph)},
         {"print.png", glyph(16, drawPrinterGlyph)},
+        {"tool-disk.png", glyph(16, drawToolDiskGlyph)},
+        {"tool-deleteuser.png", glyph(16, drawToolDeleteUserGlyph)},
+        {"tool-clear.png", glyph(16, drawToolClearGlyph)},
+        {"tool-import.png", glyph(16, drawToolImportGlyph)},
+        {"tool-cut.png", glyph(16, drawToolCutGlyph)},
+        {"tool-copy.png", glyph(16, drawToolCopyGlyph)},
+        {"tool-paste.png", glyph(16, drawToolPasteGlyph)},
         {"phonobackdrop.png", phonoBackdrop()},
         {"godown.png", goButton(ButtonLook::Pressed)},
         {"godark.png", goButton(ButtonLook::Dark)},

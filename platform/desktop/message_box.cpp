@@ -92,6 +92,11 @@ MessageAnswer QtMessageBoxPresenter::present(const MessageRequest& request) {
     // A box shown while no other window is visible (an error at start-up) must not end the
     // program when it closes, as the last window of an application otherwise would.
     box->setAttribute(Qt::WA_QuitOnClose, false);
+    // A box without an owner (an error at start-up) stays on top: the screens of the programs
+    // (another running copy's, too) stay on top, and the box must never hide beneath them.
+    if (box->parentWidget() == nullptr) {
+        box->setWindowFlag(Qt::WindowStaysOnTopHint, true);
+    }
     box->setIcon(qtIcon(request.icon));
 
     std::vector<std::pair<QPushButton*, MessageAnswer>> buttons;

@@ -6,6 +6,7 @@
 #include <QPixmap>
 #include <QPrinter>
 #include <QPrinterInfo>
+#include <QRegion>
 #include <QWidget>
 
 #include <cstdint>
@@ -53,9 +54,21 @@ void printWidget(QWidget& widget, const QString& jobTitle, const QPrinterInfo& p
     printWidget(widget, jobTitle, device);
 }
 
+QPixmap printablePicture(QWidget& widget) {
+    constexpr qreal kDetail = 3.0;
+    if (widget.size().isEmpty()) {
+        return {};
+    }
+    QPixmap picture(widget.size() * kDetail);
+    picture.setDevicePixelRatio(kDetail);
+    picture.fill(Qt::white);
+    widget.render(&picture, QPoint(), QRegion(),
+                  QWidget::DrawWindowBackground | QWidget::DrawChildren);
+    return picture;
+}
+
 void printWidget(QWidget& widget, const QString& jobTitle, QPrinter& printer) {
-    const QPixmap picture = widget.grab();
-    printPicture(picture, widget.size(), jobTitle, printer);
+    printPicture(printablePicture(widget), widget.size(), jobTitle, printer);
 }
 
 void printPicture(const QPixmap& picture, QSize logicalSize, const QString& jobTitle,
@@ -63,25 +76,54 @@ void printPicture(const QPixmap& picture, QSize logicalSize, const QString& jobT
     if (picture.isNull() || logicalSize.isEmpty()) {
         throw Error("Cannot print " + quoted(jobTitle) + ": there is nothing to print");
     }
-    printer.setDocName(jobTitle);
-    QPainter painter;
-    if (!painter.begin(&printer)) {
-        throw Error("Cannot print " + quoted(jobTitle) + ": the printer cannot start the job");
+    PicturePages job(printer, jobTitle);
+    job.add(picture, logicalSize);
+    job.finish();
+}
+
+PicturePages::PicturePages(QPrinter& printer, const QString& jobTitle)
+    : m_printer(printer), m_title(jobTitle), m_painter(std::make_unique<QPainter>()) {
+    m_printer.setDocName(jobTitle);
+    if (!m_painter->begin(&m_printer)) {
+        throw Error("Cannot print " + quoted(m_title) + ": the printer cannot start the job");
+    }
+    // Pictures of screens are text and flat colours: stored without loss, they print sharp.
+    m_painter->setRenderHint(QPainter::SmoothPixmapTransform);
+    m_painter->setRenderHint(QPainter::LosslessImageRendering);
+}
+
+PicturePages::~PicturePages() {
+    if (m_painter->isActive()) {
+        m_printer.abort();
+        m_painter->end();
+    }
+}
+
+void PicturePages::add(const QPixmap& picture, QSize logicalSize) {
+    if (picture.isNull() || logicalSize.isEmpty()) {
+        throw Error("Cannot print " + quoted(m_title) + ": there is nothing to print");
     }
     // The painter's device is the printable area, in printer pixels, its origin at that
     // area's top left corner.
-    const QSize page(printer.width(), printer.height());
+    const QSize page(m_printer.width(), m_printer.height());
     const QSize size = fitToPage(logicalSize, page);
     if (size.isEmpty()) {
-        printer.abort();
-        painter.end();
-        throw Error("Cannot print " + quoted(jobTitle) + ": the page has no printable area");
+        throw Error("Cannot print " + quoted(m_title) + ": the page has no printable area");
     }
-    painter.setRenderHint(QPainter::SmoothPixmapTransform);
-    painter.drawPixmap(QRect(QPoint(0, 0), size), picture);
-    if (!painter.end() || printer.printerState() == QPrinter::Error ||
-        printer.printerState() == QPrinter::Aborted) {
-        throw Error("Printing " + quoted(jobTitle) + " failed");
+    if (m_pages > 0 && !m_printer.newPage()) {
+        throw Error("Printing " + quoted(m_title) + " failed");
+    }
+    m_painter->drawPixmap(QRect(QPoint(0, 0), size), picture);
+    ++m_pages;
+}
+
+void PicturePages::finish() {
+    if (m_pages == 0) {
+        throw Error("Cannot print " + quoted(m_title) + ": there is nothing to print");
+    }
+    if (!m_painter->end() || m_printer.printerState() == QPrinter::Error ||
+        m_printer.printerState() == QPrinter::Aborted) {
+        throw Error("Printing " + quoted(m_title) + " failed");
     }
 }
 

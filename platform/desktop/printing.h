@@ -3,7 +3,10 @@
 #include <QSize>
 #include <QString>
 
+#include <memory>
+
 class QImage;
+class QPainter;
 class QPixmap;
 class QPrinter;
 class QPrinterInfo;
@@ -24,7 +27,12 @@ namespace hc {
 // pixel (halves upwards). An empty picture or page gives an empty size.
 QSize fitToPage(QSize picture, QSize page);
 
-// Prints `widget`'s client area as it is drawn now (QWidget::grab()) on the default printer
+// A picture of `widget`'s client area as it is drawn now, for a printer: `widget.size()` logical
+// pixels drawn at three times the screen's detail (text and lines stay sharp when the picture
+// is scaled to a page). The widget need not be on the screen.
+QPixmap printablePicture(QWidget& widget);
+
+// Prints `widget`'s client area as it is drawn now (printablePicture()) on the default printer
 // under the job title `jobTitle`. The widget need not be on the screen.
 void printWidget(QWidget& widget, const QString& jobTitle);
 
@@ -39,5 +47,33 @@ void printWidget(QWidget& widget, const QString& jobTitle, QPrinter& printer);
 // fitToPage(logicalSize, page) at the top left corner of the page's printable area.
 void printPicture(const QPixmap& picture, QSize logicalSize, const QString& jobTitle,
                   QPrinter& printer);
+
+// One print job of whole-page pictures, for what does not fit on one page: each picture is
+// printed as printPicture() prints its one, on a page of its own, in the order added.
+//
+//     PicturePages job(printer, title);   // begins the job
+//     for (...) job.add(pageN.grab(), pageN.size());
+//     job.finish();                       // ends it; throws when it failed
+//
+// A job left unfinished (an exception on the way) is aborted when the object goes.
+class PicturePages {
+public:
+    // Begins the job under `jobTitle`; throws when the printer cannot start it.
+    PicturePages(QPrinter& printer, const QString& jobTitle);
+    ~PicturePages();
+    PicturePages(const PicturePages&) = delete;
+    PicturePages& operator=(const PicturePages&) = delete;
+
+    // Prints `picture` (`logicalSize` pixels as the screen shows it) on the next page.
+    void add(const QPixmap& picture, QSize logicalSize);
+    // Ends the job. Throws when it failed, or when no page was added.
+    void finish();
+
+private:
+    QPrinter& m_printer;
+    QString m_title;
+    std::unique_ptr<QPainter> m_painter;
+    int m_pages = 0;
+};
 
 } // namespace hc

@@ -85,8 +85,20 @@ bool AudioDevice::ensureOpen() {
         m_failed = true;
         return false;
     }
+    m_silentFrames = 0;
+    m_idleReported = false;
     SDL_PauseAudioDevice(m_device, 0);
     return true;
+}
+
+void AudioDevice::closeIdle() {
+    if (m_device == 0 || m_mixer.sourceCount() != 0) {
+        m_idleReported = false;
+        return;
+    }
+    // Sources are only added on this thread, so the mixer stays empty until the close is done.
+    SDL_CloseAudioDevice(m_device);
+    m_device = 0;
 }
 
 std::string AudioDevice::driver() const {
@@ -97,7 +109,14 @@ std::string AudioDevice::driver() const {
 void AudioDevice::callback(void* self, std::uint8_t* stream, int bytes) {
     auto* device = static_cast<AudioDevice*>(self);
     const int frameBytes = static_cast<int>(sizeof(float)) * device->m_mixer.format().channels;
-    device->m_mixer.render(reinterpret_cast<float*>(stream), bytes / frameBytes);
+    const int frames = bytes / frameBytes;
+    const bool empty = device->m_mixer.sourceCount() == 0;
+    device->m_mixer.render(reinterpret_cast<float*>(stream), frames);
+    device->m_silentFrames = empty ? device->m_silentFrames + frames : 0;
+    if (device->m_silentFrames >= std::int64_t(kIdleSeconds) * device->m_mixer.format().rate &&
+        device->m_onIdle && !device->m_idleReported.exchange(true)) {
+        device->m_onIdle();
+    }
 }
 
 } // namespace hc::media

@@ -1,6 +1,8 @@
 #pragma once
 
+#include <atomic>
 #include <cstdint>
+#include <functional>
 #include <string>
 
 namespace hc::media {
@@ -20,10 +22,18 @@ public:
     AudioDevice(const AudioDevice&) = delete;
     AudioDevice& operator=(const AudioDevice&) = delete;
 
-    // Opens and starts the device on first use. False when not even the dummy driver works;
-    // playback then keeps time without pulling sound.
+    // Opens and starts the device on first use (and again after closeIdle()). False when not
+    // even the dummy driver works; playback then keeps time without pulling sound.
     bool ensureOpen();
     bool isOpen() const { return m_device != 0; }
+
+    // Called from the audio thread, once, when the device has had nothing to play for
+    // kIdleSeconds; the handler must move to the user-interface thread before acting.
+    static constexpr int kIdleSeconds = 5;
+    void setIdleHandler(std::function<void()> handler) { m_onIdle = std::move(handler); }
+    // Closes the device when the mixer is still empty, so an idle program has no audio thread
+    // waking every few milliseconds. The next sound opens it again. User-interface thread only.
+    void closeIdle();
     // The SDL driver in use ("pulseaudio", "alsa", "dummy", ...), empty while closed.
     std::string driver() const;
 
@@ -33,6 +43,11 @@ private:
     Mixer& m_mixer;
     std::uint32_t m_device = 0;
     bool m_failed = false;
+    std::function<void()> m_onIdle;
+    // Audio thread: consecutive frames rendered with nothing in the mixer, and whether the idle
+    // handler was called since the device opened.
+    std::int64_t m_silentFrames = 0;
+    std::atomic<bool> m_idleReported{false};
 };
 
 } // namespace hc::media

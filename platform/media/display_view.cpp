@@ -2,6 +2,7 @@
 
 #include "platform/media/media_player.h"
 
+#include <QEvent>
 #include <QPainter>
 
 #include <algorithm>
@@ -23,6 +24,16 @@ DisplayView::DisplayView(QWidget* display) : QWidget(display) {
     move(0, 0);
     lower();
     hide();
+    display->installEventFilter(this);
+}
+
+bool DisplayView::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == parent() && event->type() == QEvent::Show) {
+        for (const Entry& entry : std::vector<Entry>(m_entries)) {
+            entry.player->displayShown();
+        }
+    }
+    return false;
 }
 
 void DisplayView::attach(MediaPlayer* player) {
@@ -82,6 +93,8 @@ void DisplayView::choose() {
 void DisplayView::paintEvent(QPaintEvent*) {
     if (m_seen != nullptr) {
         QPainter painter(this);
+        // On a scaled display the picture is enlarged smoothly, not in blocks.
+        painter.setRenderHint(QPainter::SmoothPixmapTransform);
         painter.drawImage(0, 0, m_seen->picture());
     }
 }

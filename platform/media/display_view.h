@@ -33,6 +33,10 @@ public:
     void pictureChanged(MediaPlayer* player);
     MediaPlayer* seen() const { return m_seen; }
 
+    // Watches the display: when it comes on the screen, players whose frames were skipped
+    // while it was hidden bring their picture up to date.
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
 protected:
     void paintEvent(QPaintEvent* event) override;
 

@@ -329,7 +329,26 @@ std::int64_t VideoDecoder::frameNumber(const AVFrame* frame) {
     return number;
 }
 
+void VideoDecoder::keepPictures(bool keep, std::int64_t frames) {
+    const std::int64_t bytes =
+        std::int64_t(m_size.width()) * m_size.height() * 4 * std::max<std::int64_t>(frames, 0);
+    if (!keep || frames <= 0 || bytes > kKeepBudget) {
+        m_kept.clear();
+        m_kept.shrink_to_fit();
+        m_keptShown = QImage();
+        return;
+    }
+    if (m_kept.size() != static_cast<std::size_t>(frames)) {
+        m_kept.assign(static_cast<std::size_t>(frames), QImage());
+    }
+}
+
 const QImage& VideoDecoder::picture(std::int64_t index) {
+    const bool keeping = index >= 0 && index < static_cast<std::int64_t>(m_kept.size());
+    if (keeping && !m_kept[static_cast<std::size_t>(index)].isNull()) {
+        m_keptShown = m_kept[static_cast<std::size_t>(index)];
+        return m_keptShown;
+    }
     if (m_currentNumber < 0 || index < m_currentNumber || index > m_currentNumber + kSeekAhead) {
         if (!(m_currentNumber < 0 && m_lastNumber < 0 && !m_haveNext && index == 0)) {
             seekTo(index);
@@ -349,11 +368,16 @@ const QImage& VideoDecoder::picture(std::int64_t index) {
         m_haveNext = false;
     }
     if (chosen != nullptr) {
-        m_current = toImage(chosen);
+        QImage next = toImage(chosen);
+        m_spare = std::move(m_current);
+        m_current = std::move(next);
         m_currentNumber = chosenNumber;
     }
     if (m_currentNumber < 0 || m_current.isNull()) {
         throw DecodeError("no picture could be decoded");
+    }
+    if (keeping) {
+        m_kept[static_cast<std::size_t>(index)] = m_current;
     }
     return m_current;
 }
@@ -370,7 +394,12 @@ QImage VideoDecoder::toImage(const AVFrame* frame) {
     if (m_sws == nullptr) {
         throw DecodeError("the picture format cannot be converted");
     }
-    QImage image(width, height, QImage::Format_RGB32);
+    // The picture before last is written over once nobody holds it any more, so a playing
+    // movie does not allocate a picture for every frame.
+    QImage image = std::move(m_spare);
+    if (image.size() != QSize(width, height) || !image.isDetached()) {
+        image = QImage(width, height, QImage::Format_RGB32);
+    }
     std::uint8_t* planes[4] = {image.bits(), nullptr, nullptr, nullptr};
     int strides[4] = {static_cast<int>(image.bytesPerLine()), 0, 0, 0};
     sws_scale(m_sws, frame->data, frame->linesize, 0, height, planes, strides);

@@ -96,6 +96,12 @@ public:
     const QImage& picture(std::int64_t index);
     QSize size() const { return m_size; }
 
+    // While on, every picture handed out for a frame of the first `frames` is kept, so a short
+    // movie that plays again and again (an idle animation) is decoded only once. Only a movie
+    // all of whose pictures fit in kKeepBudget bytes is kept; off drops what was kept.
+    static constexpr std::int64_t kKeepBudget = 2'500'000;
+    void keepPictures(bool keep, std::int64_t frames);
+
 private:
     void release();
     void seekTo(std::int64_t index);
@@ -118,6 +124,9 @@ private:
     std::int64_t m_nextNumber = -1;
     std::int64_t m_currentNumber = -1; // frame number of m_current; -1 when none
     QImage m_current;
+    QImage m_spare; // the picture shown before m_current, reused once it is free
+    std::vector<QImage> m_kept; // by frame, while pictures are kept
+    QImage m_keptShown;
     QSize m_size;
 };
 

@@ -189,6 +189,8 @@ void MediaPlayer::stop(Notify notify) {
         m_position = nativePosition();
     }
     halt(false);
+    // A movie stopped on purpose is not looping: what was kept of it is let go.
+    m_medium->keepPictures(false);
     if (wants) {
         post(NotifyResult::Successful);
     }
@@ -220,6 +222,7 @@ void MediaPlayer::startPlay(std::int64_t from, std::int64_t to, bool notify) {
             }
         }
         if (m_medium->hasVideo()) {
+            m_medium->keepPictures(true);
             if (m_view) {
                 m_view->started(this);
             }
@@ -276,12 +279,35 @@ void MediaPlayer::showFrame(std::int64_t index) {
     if (m_play && m_play->shownFrame == index) {
         return;
     }
-    m_picture = m_medium->picture(index);
     if (m_play) {
         m_play->shownFrame = index;
     }
+    // A display that is not on the screen shows nothing: its frames are not decoded until it
+    // is shown again (a hidden window's looping animation costs no work).
+    if (m_display && !m_display->isVisible()) {
+        m_staleFrame = index;
+        return;
+    }
+    m_staleFrame = -1;
+    m_picture = m_medium->picture(index);
     if (m_view) {
         m_view->pictureChanged(this);
+    }
+}
+
+void MediaPlayer::displayShown() {
+    if (m_staleFrame < 0 || !m_medium || !m_medium->hasVideo()) {
+        return;
+    }
+    const std::int64_t index = m_staleFrame;
+    try {
+        m_staleFrame = -1;
+        m_picture = m_medium->picture(index);
+        if (m_view) {
+            m_view->pictureChanged(this);
+        }
+    } catch (const detail::DecodeError&) {
+        fail();
     }
 }
 

@@ -143,6 +143,8 @@ private:
     void halt(bool naturalEnd);
     void fail();
     void showFrame(std::int64_t index);
+    // The display has come on the screen: decodes the frame skipped while it was hidden.
+    void displayShown();
     void attachView();
     void detachView();
 
@@ -171,6 +173,9 @@ private:
     std::optional<Play> m_play;
     std::uint64_t m_audio = 0; // mixer source of the current play, 0 when none
     QImage m_picture;
+    // The frame due while the display was hidden and not decoded yet, -1 when none.
+    std::int64_t m_staleFrame = -1;
+    friend class detail::DisplayView;
 };
 
 } // namespace hc::media

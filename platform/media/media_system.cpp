@@ -44,6 +44,12 @@ MediaSystem::MediaSystem(std::unique_ptr<Clock> ownClock, Clock* clock, AudioOut
     quietFfmpeg();
     if (output == AudioOutput::Device) {
         m_device = std::make_unique<AudioDevice>(m_mixer);
+        // A device with nothing to play for a while is closed (from the event loop): an idle
+        // program then costs no audio thread; the next sound opens it again.
+        m_device->setIdleHandler([this] {
+            QMetaObject::invokeMethod(
+                this, [this] { m_device->closeIdle(); }, Qt::QueuedConnection);
+        });
     }
     m_clock->setWakeHandler([this] { wake(); });
 }
@@ -63,6 +69,10 @@ MediaSystem::~MediaSystem() {
 
 bool MediaSystem::ensureAudio() {
     return m_device ? m_device->ensureOpen() : true;
+}
+
+bool MediaSystem::audioOpen() const {
+    return m_device && m_device->isOpen();
 }
 
 QString MediaSystem::audioDriver() const {
@@ -132,6 +142,10 @@ void MediaSystem::wake() {
         timer->advance(now);
     }
     reschedule();
+}
+
+bool MediaSystem::programSoundPlaying() const {
+    return m_programSound != 0 && m_mixer.contains(m_programSound);
 }
 
 void MediaSystem::playProgramSound(const QString& name) {

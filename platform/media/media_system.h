@@ -45,10 +45,15 @@ public:
     bool ensureAudio();
     // The SDL driver in use, empty before the first sound (and with AudioOutput::Manual).
     QString audioDriver() const;
+    // True while the sound device is open: from the first sound until it has had nothing to
+    // play for a few seconds (it opens again for the next sound).
+    bool audioOpen() const;
 
     // Plays one of the program's own sounds, "IDWAV_CLICK" or "IDWAV_BYE", without waiting.
     // A new one replaces one still sounding. Throws hc::Error for any other name.
     void playProgramSound(const QString& name);
+    // True while one of the program's own sounds is still sounding.
+    bool programSoundPlaying() const;
 
 private:
     friend class ClockTimer;

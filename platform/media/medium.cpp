@@ -92,6 +92,7 @@ public:
     bool hasVideo() const override { return true; }
     QSize size() const override { return m_video->size(); }
     const QImage& picture(std::int64_t index) override { return m_video->picture(index); }
+    void keepPictures(bool keep) override { m_video->keepPictures(keep, m_length); }
 
     bool hasSound() const override { return m_sound != nullptr; }
     std::unique_ptr<AudioSource> sound(std::int64_t from, std::int64_t to,

@@ -46,6 +46,8 @@ public:
     virtual QSize size() const { return {}; }
     // The picture at frame `index`; throws DecodeError.
     virtual const QImage& picture(std::int64_t index);
+    // Whether the pictures decoded are kept while the medium plays again and again.
+    virtual void keepPictures(bool /*keep*/) {}
 };
 
 } // namespace hc::media::detail

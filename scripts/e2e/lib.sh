@@ -22,6 +22,10 @@ hc_prepare_program_dir() {
     export TMP="$HC_DIR/tmp"
     export SDL_AUDIODRIVER="${SDL_AUDIODRIVER:-dummy}"
     export ASAN_OPTIONS="${ASAN_OPTIONS:-detect_leaks=0}"
+    # The programs' single-copy locks live here: a copy that another run on this machine has
+    # open must not make this one refuse to start as a second copy.
+    export XDG_RUNTIME_DIR="$HC_DIR/run"
+    mkdir -p -m 700 "$XDG_RUNTIME_DIR"
 }
 
 # hc_start PROGRAM [ARGS...]: starts a program of the program directory in the background,
@@ -62,9 +66,11 @@ hc_gone() {
     hc_fail "window \"$title\" still there after ${seconds} s"
 }
 
-# hc_click WINDOW X Y: a left click at X, Y of the window's client area (logical pixels).
+# hc_click WINDOW X Y: a left click at X, Y of the window's client area, in logical pixels
+# (multiplied by HC_SCALE, the journey's QT_SCALE_FACTOR, when set).
 hc_click() {
-    xdotool mousemove --window "$1" "$2" "$3" click 1
+    local scale="${HC_SCALE:-1}"
+    xdotool mousemove --window "$1" $(($2 * scale)) $(($3 * scale)) click 1
     sleep 0.2
 }
 
@@ -108,4 +114,46 @@ hc_wait_exit() {
     local code=0
     wait "$pid" || code=$?
     ((code == 0)) || hc_fail "process $pid ended with exit code $code"
+}
+
+# hc_window_gone_or_fail etc. are above; what follows drives the student program.
+
+# hc_pid_alive PID: true while the process runs.
+hc_pid_alive() {
+    kill -0 "$1" 2>/dev/null
+}
+
+# hc_start_to_menu NAME [SHOTS]: starts honeycomb in the program directory, lets the logo end,
+# clicks the title's start area, makes the new user NAME on the login screen (waiting for the
+# bee's greeting, before which OK is refused) and waits for the main menu. With SHOTS=1 it
+# takes a screenshot of each of these screens (logo, title, login, new-user page). Leaves
+# HC_PID and HC_MENU (the main menu's window id).
+hc_start_to_menu() {
+    local name="$1" shots="${2:-0}" window
+    hc_start honeycomb
+    window="$(hc_window Brightquill 60)"
+    ((shots)) && hc_shot "$window" student-01-logo
+    window="$(hc_window Honeycombwordsmiths 60)"
+    ((shots)) && hc_shot "$window" student-02-title
+    hc_click "$window" 319 372 # the start area
+    hc_gone Honeycombwordsmiths 30
+    window="$(hc_window Welcome 60)"
+    ((shots)) && hc_shot "$window" student-03-login
+    hc_login_new_user "$window" "$name" "$shots"
+    HC_MENU="$(hc_window "Honeycombwordsmiths Main Menu" 60)"
+}
+
+# hc_login_new_user WINDOW NAME [SHOTS]: on the login screen WINDOW, opens the New User page,
+# types NAME and presses OK until the login is accepted (OK is refused while the bee greets).
+hc_login_new_user() {
+    local window="$1" name="$2" shots="${3:-0}"
+    hc_click "$window" 284 18 # the "New User" tab
+    hc_type "$window" "$name"
+    ((shots)) && hc_shot "$window" student-04-login-new-user
+    local deadline=$((SECONDS + 90))
+    while xdotool search --onlyvisible --name '^Welcome$' >/dev/null 2>&1; do
+        ((SECONDS < deadline)) || hc_fail "the login was never accepted"
+        hc_click "$window" 415 317 # OK
+        sleep 1
+    done
 }

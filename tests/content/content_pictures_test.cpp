@@ -32,6 +32,13 @@ TEST(ScreenPictures, EachHasTheSizeOfItsControl) {
         {pictures::kYes, 48, 48, false},
         {pictures::kNo, 48, 48, false},
         {pictures::kPrint, 16, 16, false},
+        {pictures::kToolDisk, 16, 16, false},
+        {pictures::kToolDeleteUser, 16, 16, false},
+        {pictures::kToolClear, 16, 16, false},
+        {pictures::kToolImport, 16, 16, false},
+        {pictures::kToolCut, 16, 16, false},
+        {pictures::kToolCopy, 16, 16, false},
+        {pictures::kToolPaste, 16, 16, false},
         {pictures::kPhonoBackdrop, 316, 158, true},
         // The button looks are rounded: their corners show the backdrop.
         {pictures::kGoPressed, 64, 26, false},

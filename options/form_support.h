@@ -1,0 +1,22 @@
+#pragma once
+
+// What the options program's screens share: the application's title, their font, and placing a
+// window in the middle of the screen.
+
+class QWidget;
+class QFont;
+
+namespace hc {
+
+// The application's title, the caption of the standard error box.
+inline constexpr const char* kOptionsTitle = "Honeycombsettings";
+
+// The screens' font: a plain sans serif of 11 logical pixels, the size the layouts are drawn
+// for. Sized in pixels, so the layouts hold whatever the display's dots per inch.
+QFont formFont();
+
+// Moves a top-level window to the middle of the screen it is on (the primary one before it is
+// shown), inside the area that task bars and panels leave free.
+void centreOnScreen(QWidget& window);
+
+} // namespace hc

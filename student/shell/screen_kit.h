@@ -1,0 +1,107 @@
+#pragma once
+
+#include <QDialog>
+#include <QFont>
+#include <QPixmap>
+#include <QWidget>
+#include <QRect>
+#include <QString>
+
+class QFrame;
+class QLabel;
+class QPushButton;
+
+namespace hc::media {
+class MediaSystem;
+}
+
+namespace hc::student {
+
+class ProgramState;
+
+// The fonts of the screens, by pixel height (layouts are logical pixels). Arial is drawn with
+// its metric twin Liberation Sans; the system font of the screens is a plain sans serif of the
+// same size.
+QFont arialFont(int pixelHeight, bool bold = false);
+QFont systemFont(int pixelHeight = 11);
+
+// The kinds of window the screens use. Every kind has a fixed client size.
+enum class WindowKind {
+    // A title bar with the caption and a minimise button only: no close box, no resizing.
+    FixedMinimiseOnly,
+    // A title bar without any button.
+    FixedNoButtons,
+    // No border and no title bar (the caption is still the window's name for the desktop and
+    // for screen readers).
+    Frameless,
+};
+
+// Sets up `window` as a screen: caption, client size, kind, stay-on-top; `centred` places it in
+// the middle of the desktop.
+void setUpWindow(QWidget& window, const QString& caption, QSize clientSize, WindowKind kind,
+                 bool stayOnTop = true, bool centred = true);
+// Places `window` in the middle of the desktop.
+void centreOnDesktop(QWidget& window);
+
+// Sets a control's object name, accessible name and geometry in one step: a screen's layout
+// is a block of these calls. An empty accessible name leaves the control's own (its caption).
+template <class W> W* place(W* control, const char* objectName, QRect geometry,
+                            const QString& accessibleName = {});
+void placeControl(QWidget& control, const char* objectName, QRect geometry,
+                  const QString& accessibleName);
+
+template <class W> W* place(W* control, const char* objectName, QRect geometry,
+                            const QString& accessibleName) {
+    placeControl(*control, objectName, geometry, accessibleName);
+    return control;
+}
+
+// A picture stored with a screen, stretched over the control (1:1 at its designed size) and
+// enlarged smoothly on a scaled display. Clicks pass through to what lies beneath.
+class Picture : public QWidget {
+public:
+    Picture(const QString& resource, QWidget* parent);
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+
+private:
+    QPixmap m_pixmap;
+};
+
+// A screen that ends only when it decides to (a movie's end, a click on its start area, an
+// answer): Escape and the window manager's close box are refused, closeScreen() ends it.
+class ClosingOnPurposeDialog : public QDialog {
+public:
+    using QDialog::QDialog;
+    // Ends the modal showing with `result`.
+    void closeScreen(int result = QDialog::Accepted);
+    void reject() override {}
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    bool m_closing = false;
+};
+
+// The bottom bar of the main menu and of the activities (ButtonPanel, a lowered panel 38
+// high): the floppy-disk picture DiskImage, shown when the user's record lives in the floppy
+// copy of the user file; NamePanel with the user's name; and Exit (CancelBtn) at the right.
+struct UserBar {
+    // Builds the bar in `parent` at `geometry`, its name panel `nameWidth` wide.
+    UserBar(QWidget& parent, QRect geometry, int nameWidth);
+    // Shows the current user of `program`.
+    void showUser(const ProgramState& program);
+
+    QFrame* panel = nullptr;
+    QWidget* diskImage = nullptr;
+    QLabel* namePanel = nullptr;
+    QPushButton* cancelBtn = nullptr;
+};
+
+// The click sound: a mouse-down (any button) on `button` plays "IDWAV_CLICK" without waiting,
+// before the button acts on its release.
+void makeNoisy(QWidget& button, hc::media::MediaSystem& media);
+
+} // namespace hc::student

@@ -1,0 +1,189 @@
+// The options form's rules without widgets: number fields, the values the student program can
+// use, the word counter, and what the data files can store.
+
+#include "options/form_rules.h"
+
+#include <gtest/gtest.h>
+
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace {
+
+TEST(NumberFields, DecimalsTakeAPointOrACommaAndNothingElse) {
+    const struct {
+        const char* text;
+        std::optional<float> value;
+    } rows[] = {
+        {"2.00", 2.0f},
+        {"2,5", 2.5f}, // the comma of many teachers' keyboards
+        {" 1.25 ", 1.25f},
+        {"-1", -1.0f},
+        {"+3", 3.0f},
+        {".5", 0.5f},
+        {"5.", 5.0f},
+        {"1e1", 10.0f},
+        {"2,5e-1", 0.25f},
+        {"", std::nullopt},
+        {" ", std::nullopt},
+        {"abc", std::nullopt},
+        {"2s", std::nullopt},
+        {"1.2.3", std::nullopt},
+        {"1,2.3", std::nullopt},
+        {"1 000", std::nullopt},
+        {".", std::nullopt},
+        {"1e", std::nullopt},
+        {"+-1", std::nullopt},
+        // What the C library would read but a teacher never means.
+        {"inf", std::nullopt},
+        {"nan", std::nullopt},
+        {"0x10", std::nullopt},
+        // Does not fit the float the file stores.
+        {"1e39", std::nullopt},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.text);
+        EXPECT_EQ(hc::parseDecimalField(row.text), row.value);
+    }
+}
+
+TEST(NumberFields, WholeNumbersTakeDigitsOnly) {
+    const struct {
+        const char* text;
+        std::optional<int> value;
+    } rows[] = {
+        {"90", 90},
+        {" 25 ", 25},
+        {"-5", -5},
+        {"+7", 7},
+        {"2147483647", 2147483647},
+        {"", std::nullopt},
+        {"9O", std::nullopt},
+        {"90.0", std::nullopt},
+        {"1,5", std::nullopt},
+        {"+-1", std::nullopt},
+        {"2147483648", std::nullopt},
+        {"$10", std::nullopt},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.text);
+        EXPECT_EQ(hc::parseWholeField(row.text), row.value);
+    }
+    EXPECT_EQ(hc::invalidFloatMessage("2s"), "'2s' is not a valid floating point value");
+    EXPECT_EQ(hc::invalidIntegerMessage(""), "'' is not a valid integer value");
+}
+
+TEST(WordCounter, CountsTheMemoLinesBlankOnesIncluded) {
+    const struct {
+        const char* text;
+        const char* counter;
+    } rows[] = {
+        {"", "No Words"},
+        {"cat", "1 Word"},
+        {"cat\n", "1 Word"}, // the empty line after a final line end is not a line
+        {"\n", "1 Word"},    // one blank line is
+        {"cat\ndog", "2 Words"},
+        {"cat\n\ndog\n", "3 Words"},
+        {"a\nb\nc\nd\ne\nf\ng\nh\ni\nj\nk", "11 Words"},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.text);
+        const auto lines = hc::memoLines(row.text);
+        EXPECT_EQ(hc::wordCountText(static_cast<int>(lines.size())), row.counter);
+    }
+    EXPECT_EQ(hc::memoLines("  cat \n\ndog"), (std::vector<std::string>{"  cat ", "", "dog"}));
+}
+
+TEST(TestValues, RefusesWhatTheStudentProgramCannotUse) {
+    const hc::TestValues good{2.0f, 90, 25, 1.0f, 1.0f};
+    EXPECT_EQ(hc::testValuesProblem(good), std::nullopt);
+    struct Row {
+        const char* what;
+        hc::TestValues values;
+        const char* names; // a part of the message that names the field
+    };
+    auto with = [&good](auto change) {
+        hc::TestValues v = good;
+        change(v);
+        return v;
+    };
+    const std::vector<Row> refused = {
+        {"delay too short", with([](auto& v) { v.wordDelay = 0.49f; }),
+         "seconds a word is visible"},
+        {"delay too long", with([](auto& v) { v.wordDelay = 60.01f; }),
+         "seconds a word is visible"},
+        {"negative delay", with([](auto& v) { v.wordDelay = -2; }), "seconds a word is visible"},
+        {"percent above 100", with([](auto& v) { v.getPercent = 101; }), "scores at least"},
+        {"negative percent", with([](auto& v) { v.getPercent = -1; }), "scores at least"},
+        {"improvement above 100", with([](auto& v) { v.improvePercent = 101; }), "reduces their"},
+        {"negative spelling weight", with([](auto& v) { v.spellWeight = -0.5f; }),
+         "Spelling Test weight"},
+        {"negative puzzle weight", with([](auto& v) { v.phonoWeight = -1; }),
+         "Phonogram Puzzle weight"},
+        {"both weights 0", with([](auto& v) { v.spellWeight = v.phonoWeight = 0; }), "both be 0"},
+    };
+    for (const Row& row : refused) {
+        SCOPED_TRACE(row.what);
+        const auto problem = hc::testValuesProblem(row.values);
+        ASSERT_TRUE(problem.has_value());
+        EXPECT_NE(problem->find(row.names), std::string::npos) << *problem;
+    }
+    const std::vector<Row> accepted = {
+        {"shortest delay", with([](auto& v) { v.wordDelay = 0.5f; }), ""},
+        {"longest delay", with([](auto& v) { v.wordDelay = 60; }), ""},
+        {"percent bounds", with([](auto& v) { v.getPercent = 0, v.improvePercent = 100; }), ""},
+        {"one weight 0", with([](auto& v) { v.spellWeight = 0; }), ""},
+    };
+    for (const Row& row : accepted) {
+        SCOPED_TRACE(row.what);
+        EXPECT_EQ(hc::testValuesProblem(row.values), std::nullopt);
+    }
+}
+
+TEST(StoredTexts, PasswordsAreSevenBit) {
+    EXPECT_TRUE(hc::isStorablePassword("Bee Keeper 7!~"));
+    EXPECT_TRUE(hc::isStorablePassword(""));
+    EXPECT_FALSE(hc::isStorablePassword("caf\xC3\xA9"));  // é
+    EXPECT_FALSE(hc::isStorablePassword("\xE2\x82\xAC")); // €, in Windows-1252 but 8-bit
+}
+
+TEST(StoredTexts, WordListNamesTheFirstLineItCannotStore) {
+    const hc::EncodedWordList fine = hc::encodeWordList({"caf\xC3\xA9", "", "\xE2\x82\xAC uro"});
+    ASSERT_TRUE(fine.ok());
+    EXPECT_EQ(fine.lines, (std::vector<std::string>{"caf\xE9", "", "\x80 uro"}));
+
+    const hc::EncodedWordList bad =
+        hc::encodeWordList({"cat", "", "snow\xE2\x98\x83man", "\xE2\x98\x83", "dog"});
+    EXPECT_FALSE(bad.ok());
+    EXPECT_EQ(bad.badLine, 3);
+    EXPECT_EQ(hc::unstorableLineMessage(bad),
+              "Line 3 of the word list holds characters the word list file cannot store: "
+              "\xE2\x98\x83");
+}
+
+TEST(StoredTexts, PathsFitTheirFieldInWindows1252) {
+    const hc::StoredPath plain = hc::storedPathOf("C:\\School\\caf\xC3\xA9.erf", "User file");
+    ASSERT_TRUE(plain.ok());
+    EXPECT_EQ(plain.bytes, "C:\\School\\caf\xE9.erf");
+    // 255 bytes once stored, though more in UTF-8.
+    const std::string longest = std::string(254, 'a') + "\xC3\xA9";
+    EXPECT_TRUE(hc::storedPathOf(longest, "Word List file").ok());
+
+    const struct {
+        std::string path;
+        const char* problem;
+    } rows[] = {
+        {std::string(256, 'a'),
+         "The file name for \"Word List file\" is too long: at most 255 characters can be stored."},
+        {"/home/\xE5\xAD\xA6/words.txt", "The file name for \"Word List file\" holds characters "
+                                         "that cannot be stored: \xE5\xAD\xA6"},
+        {"  ", "Please enter a file name for \"Word List file\"."},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.path);
+        EXPECT_EQ(hc::storedPathOf(row.path, "Word List file").problem, row.problem);
+    }
+}
+
+} // namespace

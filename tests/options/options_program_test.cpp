@@ -1,0 +1,757 @@
+// The options program in process: the password gate, the pages of the options form, Exit and
+// Cancel, with real OPTIONS.DAT, user files and word lists in the test's folder.
+
+#include "options_fixture.h"
+
+#include "options/opt_form.h"
+#include "options/password_form.h"
+
+#include "datafiles/settings.h"
+#include "datafiles/user_file.h"
+#include "datafiles/word_list.h"
+
+#include <QAccessible>
+#include <QCheckBox>
+#include <QDir>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTabWidget>
+#include <QToolButton>
+#include <QTreeWidget>
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+namespace {
+
+using hc::MessageAnswer;
+using hc::MessageButtons;
+using hc::MessageIcon;
+using hc::test::readFile;
+using hc::test::writeFile;
+
+constexpr const char* kFormCaption = "Honeycombwordsmiths Options";
+
+enum Page { Security, Directories, Users, WordList, SpellingTest, PhonogramPuzzle };
+
+QString accessibleName(QWidget* widget) {
+    QAccessibleInterface* accessible = QAccessible::queryAccessibleInterface(widget);
+    return accessible != nullptr ? accessible->text(QAccessible::Name) : QString();
+}
+
+// Adds users with the given overall scores, in this order.
+void addUsers(const std::string& file, const std::vector<std::pair<std::string, float>>& users) {
+    for (const auto& [name, score] : users) {
+        ASSERT_EQ(UserFileAdd(file, name), UserFileOk);
+        ASSERT_EQ(UserFileFind(file, name), UserFileOk);
+        CurrentUser.Score = score;
+        CurrentUser.ProgramRuns = 3;
+        CurrentUser.SpellAverage = score;
+        CurrentUser.PhonoAverage = 12.5f;
+        ASSERT_EQ(UserFileUpdate(file, name), UserFileOk);
+    }
+}
+
+std::vector<std::string> userNames(const std::string& file) {
+    std::vector<std::string> names;
+    UserFileList(file,
+                 [&names](const UserRecord& record) { names.push_back(hc::recordName(record)); });
+    return names;
+}
+
+class OptionsProgramTest : public hc::test::OptionsTest {
+protected:
+    hc::TPasswordForm& box() { return program().passwordForm(); }
+    QLineEdit* pwdEdit() { return widget<QLineEdit>(box(), "PwdEdit"); }
+
+    // Types into the password box and presses OK.
+    void tryPassword(const QString& text) {
+        pwdEdit()->setText(text);
+        click(*widget<QPushButton>(box(), "OkBtn"));
+    }
+
+    QTabWidget* pages() { return control<QTabWidget>("PageControl"); }
+    QPlainTextEdit* memo() { return control<QPlainTextEdit>("WordEdit"); }
+    QTreeWidget* userList() { return control<QTreeWidget>("UserList"); }
+    void exit() { click(*control<QPushButton>("OkBtn")); }
+
+    std::vector<QStringList> rows() {
+        std::vector<QStringList> result;
+        for (int r = 0; r < userList()->topLevelItemCount(); ++r) {
+            QStringList cells;
+            for (int c = 0; c < userList()->columnCount(); ++c) {
+                cells << userList()->topLevelItem(r)->text(c);
+            }
+            result.push_back(cells);
+        }
+        return result;
+    }
+
+    void selectUser(const QString& name) {
+        const auto found = userList()->findItems(name, Qt::MatchExactly, 0);
+        ASSERT_EQ(found.size(), 1);
+        userList()->setCurrentItem(found.first());
+    }
+
+    void expectOnlyBox(const QString& text, const QString& caption, MessageIcon icon) {
+        ASSERT_EQ(boxes().size(), 1u);
+        EXPECT_EQ(boxes()[0].text, text);
+        EXPECT_EQ(boxes()[0].caption, caption);
+        EXPECT_EQ(boxes()[0].icon, icon);
+        EXPECT_EQ(boxes()[0].buttons, MessageButtons::Ok);
+    }
+};
+
+// --- The gate -------------------------------------------------------------------------------
+
+TEST_F(OptionsProgramTest, WithoutPasswordTheFormOpensAtOnceAndNoFileIsMade) {
+    startProgram();
+    EXPECT_FALSE(box().isVisible());
+    EXPECT_TRUE(form().isVisible());
+    EXPECT_EQ(form().windowTitle(), kFormCaption);
+    EXPECT_EQ(pages()->currentIndex(), Security);
+    EXPECT_TRUE(boxes().empty());
+    EXPECT_FALSE(std::filesystem::exists(path("OPTIONS.DAT")));
+}
+
+TEST_F(OptionsProgramTest, ThreeWrongPasswordsAreMarkedAndTheFourthEnds) {
+    writeOptions("Honey");
+    startProgram();
+    ASSERT_TRUE(box().isVisible());
+    EXPECT_EQ(box().windowTitle(), "Password Box");
+    EXPECT_FALSE(form().isVisible());
+    QWidget* marks = widget<QWidget>(box(), "MarksPanel");
+    EXPECT_EQ(accessibleName(marks), "Wrong passwords: 0");
+
+    // Letter case counts; an empty entry is wrong too.
+    const QString wrong[] = {"honey", "", "Honey "};
+    for (int i = 0; i < 3; ++i) {
+        tryPassword(wrong[i]);
+        SCOPED_TRACE(i);
+        EXPECT_TRUE(pwdEdit()->text().isEmpty());
+        EXPECT_EQ(box().wrongPasswords(), i + 1);
+        for (int b = 0; b < 3; ++b) {
+            const auto* mark =
+                widget<QCheckBox>(box(), ("CheckBox" + std::to_string(b + 1)).c_str());
+            EXPECT_EQ(mark->isChecked(), b <= i);
+        }
+        EXPECT_TRUE(box().isVisible());
+        EXPECT_FALSE(program().hasEnded());
+    }
+    EXPECT_EQ(accessibleName(marks), "Wrong passwords: 3");
+    tryPassword("HONEY");
+    EXPECT_TRUE(program().hasEnded());
+    EXPECT_FALSE(box().isVisible());
+    EXPECT_FALSE(form().isVisible());
+    EXPECT_TRUE(boxes().empty());
+}
+
+TEST_F(OptionsProgramTest, RightPasswordAfterWrongOnesOpensTheForm) {
+    writeOptions("Honey");
+    startProgram();
+    tryPassword("bee");
+    tryPassword("bees");
+    pwdEdit()->setText("Honey");
+    pressKey(*pwdEdit(), Qt::Key_Return); // Enter is OK
+    EXPECT_FALSE(box().isVisible());
+    EXPECT_TRUE(form().isVisible());
+    EXPECT_FALSE(program().hasEnded());
+}
+
+TEST_F(OptionsProgramTest, CancelAndEscapeInTheBoxEndWithoutSaving) {
+    for (const bool escape : {false, true}) {
+        SCOPED_TRACE(escape ? "Escape" : "Cancel");
+        writeOptions("Honey");
+        const std::string before = readFile(path("OPTIONS.DAT"));
+        startProgram();
+        pwdEdit()->setText("Hon");
+        if (escape) {
+            pressKey(*pwdEdit(), Qt::Key_Escape);
+        } else {
+            click(*widget<QPushButton>(box(), "CancelBtn"));
+        }
+        EXPECT_TRUE(program().hasEnded());
+        EXPECT_FALSE(box().isVisible());
+        EXPECT_EQ(readFile(path("OPTIONS.DAT")), before);
+        EXPECT_FALSE(std::filesystem::exists(path("WORDLIST.TXT")));
+    }
+}
+
+TEST_F(OptionsProgramTest, DamagedOptionsFileShowsItsMessageAndTheBox) {
+    std::string bytes = hc::settingsFileBytes(defaultsWith("Honey"));
+    bytes[900] ^= 1; // inside WordFile: the checksum no longer holds
+    writeFile(path("OPTIONS.DAT"), bytes);
+    startProgram();
+    // Once from the box, once from the form, in the standard error box.
+    ASSERT_EQ(boxes().size(), 2u);
+    for (const auto& request : boxes()) {
+        EXPECT_EQ(request.text, "OptionsFile Error: Corrupted file.");
+        EXPECT_EQ(request.caption, "Honeycombsettings");
+        EXPECT_EQ(request.icon, MessageIcon::Error);
+    }
+    EXPECT_TRUE(box().isVisible());
+    EXPECT_FALSE(form().isVisible());
+    // The fields stay empty; what the failed load read still guards the gate.
+    EXPECT_TRUE(control<QLineEdit>("HDfile")->text().isEmpty());
+    tryPassword("Honey");
+    EXPECT_TRUE(form().isVisible());
+}
+
+// --- Exit and Cancel ------------------------------------------------------------------------
+
+TEST_F(OptionsProgramTest, ExitWritesEveryFieldAndTheTrimmedWordList) {
+    writeOptions();
+    startProgram();
+    control<QLineEdit>("HDfile")->setText("class\\USERS.ERF");
+    control<QLineEdit>("FloppyFile")->setText("/media/teacher/STICK/USERS.ERF");
+    control<QLineEdit>("WordFile")->setText("caf\xC3\xA9 words.txt");
+    control<QLineEdit>("WordDelay")->setText("3,5");
+    control<QLineEdit>("GetPercentBox")->setText("80");
+    control<QRadioButton>("ImprovePercentBtn")->setChecked(true);
+    control<QLineEdit>("ImprovePercentBox")->setText(" 30");
+    control<QLineEdit>("SpellWeight")->setText("2");
+    control<QLineEdit>("PhonoWeight")->setText("0.5");
+    memo()->setPlainText("  apple  \n\n\tbanana pie \ncr\xC3\xA8me\n\n");
+    exit();
+
+    EXPECT_TRUE(boxes().empty());
+    EXPECT_TRUE(program().hasEnded());
+    const SettingsRecord saved = savedOptions();
+    EXPECT_EQ(hc::textOf(saved.HDfile), "class\\USERS.ERF");
+    EXPECT_EQ(hc::textOf(saved.FloppyFile), "/media/teacher/STICK/USERS.ERF");
+    EXPECT_EQ(hc::textOf(saved.WordFile), "caf\xE9 words.txt");
+    EXPECT_EQ(saved.WordDelay, 3.5f);
+    EXPECT_EQ(saved.GetPercent, 80);
+    EXPECT_EQ(saved.ImproveMode, 1);
+    EXPECT_EQ(saved.ImprovePercent, 30);
+    EXPECT_EQ(saved.SpellWeight, 2.0f);
+    EXPECT_EQ(saved.PhonoWeight, 0.5f);
+    EXPECT_EQ(readFile(path("caf\xC3\xA9 words.txt")), "apple\r\nbanana pie\r\ncr\xE8me\r\n");
+}
+
+// Fault guarded against: pointing the word list field at another list and pressing Exit
+// overwrote that list with the words of the previous one, which the memo still held.
+TEST_F(OptionsProgramTest, ExitNeverWritesAnotherListsWordsOverTheFileNamedInTheField) {
+    writeFile(path("WORDLIST.TXT"), "apple\r\n");
+    writeFile(path("week2.txt"), "zebra\r\nyak\r\n");
+    startProgram();
+    control<QLineEdit>("WordFile")->setText("week2.txt");
+    exit();
+    EXPECT_TRUE(program().hasEnded());
+    EXPECT_EQ(hc::textOf(savedOptions().WordFile), "week2.txt");
+    EXPECT_EQ(readFile(path("week2.txt")), "zebra\r\nyak\r\n");
+    EXPECT_EQ(readFile(path("WORDLIST.TXT")), "apple\r\n");
+}
+
+TEST_F(OptionsProgramTest, CancelEscapeAndTheCloseBoxWriteNothing) {
+    enum Way { CancelButton, EscapeKey, CloseBox };
+    for (const Way way : {CancelButton, EscapeKey, CloseBox}) {
+        SCOPED_TRACE(way);
+        startProgram();
+        control<QLineEdit>("WordDelay")->setText("5");
+        memo()->setPlainText("owl");
+        switch (way) {
+        case CancelButton:
+            click(*control<QPushButton>("CancelBtn"));
+            break;
+        case EscapeKey:
+            pressKey(*control<QLineEdit>("WordDelay"), Qt::Key_Escape);
+            break;
+        case CloseBox:
+            form().close();
+            break;
+        }
+        // The program ends: no window is left behind.
+        EXPECT_TRUE(program().hasEnded());
+        EXPECT_FALSE(form().isVisible());
+        EXPECT_FALSE(std::filesystem::exists(path("OPTIONS.DAT")));
+        EXPECT_FALSE(std::filesystem::exists(path("WORDLIST.TXT")));
+    }
+}
+
+TEST_F(OptionsProgramTest, EnterInAOneLineFieldIsExit) {
+    startProgram();
+    QLineEdit* newPwd = control<QLineEdit>("NewPwd");
+    newPwd->setText("typed but never set");
+    pressKey(*newPwd, Qt::Key_Return);
+    EXPECT_TRUE(program().hasEnded());
+    EXPECT_TRUE(std::filesystem::exists(path("OPTIONS.DAT")));
+    EXPECT_TRUE(std::filesystem::exists(path("WORDLIST.TXT")));
+    EXPECT_EQ(hc::password(savedOptions()), "");
+}
+
+TEST_F(OptionsProgramTest, NumbersThatAreNotNumbersStopExitWithTheirMessage) {
+    const struct {
+        const char* field;
+        const char* text;
+        const char* message;
+    } rows[] = {
+        {"WordDelay", "2s", "'2s' is not a valid floating point value."},
+        {"GetPercentBox", "9O", "'9O' is not a valid integer value."},
+        {"ImprovePercentBox", "12.5", "'12.5' is not a valid integer value."},
+        {"SpellWeight", "", "'' is not a valid floating point value."},
+        {"PhonoWeight", "one", "'one' is not a valid floating point value."},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.field);
+        forgetBoxes();
+        startProgram();
+        memo()->setPlainText("owl");
+        control<QLineEdit>(row.field)->setText(row.text);
+        exit();
+        expectOnlyBox(row.message, "Honeycombsettings", MessageIcon::Error);
+        EXPECT_FALSE(program().hasEnded());
+        EXPECT_TRUE(form().isVisible());
+        // Nothing is written, the word list included.
+        EXPECT_FALSE(std::filesystem::exists(path("OPTIONS.DAT")));
+        EXPECT_FALSE(std::filesystem::exists(path("WORDLIST.TXT")));
+    }
+}
+
+TEST_F(OptionsProgramTest, ValuesThatBreakTheStudentProgramAreRefusedOnExit) {
+    const struct {
+        const char* field;
+        const char* text;
+        const char* message;
+    } rows[] = {
+        {"WordDelay", "0.4", "The number of seconds a word is visible must be from 0.5 to 60."},
+        {"WordDelay", "61", "The number of seconds a word is visible must be from 0.5 to 60."},
+        {"GetPercentBox", "101",
+         "The percentage for \"the student scores at least\" must be from 0 to 100."},
+        {"ImprovePercentBox", "-1",
+         "The percentage for \"the student reduces their errors by\" must be from 0 to 100."},
+        {"SpellWeight", "-1", "The Spelling Test weight must not be negative."},
+        {"PhonoWeight", "-0,5", "The Phonogram Puzzle weight must not be negative."},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.text);
+        forgetBoxes();
+        startProgram();
+        control<QLineEdit>(row.field)->setText(row.text);
+        exit();
+        expectOnlyBox(row.message, kFormCaption, MessageIcon::Error);
+        EXPECT_FALSE(program().hasEnded());
+        EXPECT_FALSE(std::filesystem::exists(path("OPTIONS.DAT")));
+        EXPECT_FALSE(std::filesystem::exists(path("WORDLIST.TXT")));
+    }
+
+    forgetBoxes();
+    startProgram();
+    control<QLineEdit>("SpellWeight")->setText("0");
+    control<QLineEdit>("PhonoWeight")->setText("0.00");
+    exit();
+    expectOnlyBox("The Spelling Test weight and the Phonogram Puzzle weight cannot both be 0.",
+                  kFormCaption, MessageIcon::Error);
+    EXPECT_FALSE(std::filesystem::exists(path("OPTIONS.DAT")));
+}
+
+TEST_F(OptionsProgramTest, AWordTheFileCannotStoreIsReportedBeforeAnythingIsWritten) {
+    writeFile(path("WORDLIST.TXT"), "cat\r\n");
+    startProgram();
+    memo()->setPlainText("cat\n\nsnow\xE2\x98\x83man\nd\xC3\xA9j\xC3\xA0");
+    exit();
+    expectOnlyBox("Line 3 of the word list holds characters the word list file cannot store: "
+                  "\xE2\x98\x83",
+                  kFormCaption, MessageIcon::Error);
+    EXPECT_FALSE(program().hasEnded());
+    EXPECT_EQ(readFile(path("WORDLIST.TXT")), "cat\r\n");
+    EXPECT_FALSE(std::filesystem::exists(path("OPTIONS.DAT")));
+}
+
+TEST_F(OptionsProgramTest, APathTheSettingsCannotHoldIsRefusedNamingItsField) {
+    startProgram();
+    control<QLineEdit>("FloppyFile")->setText(QString(300, 'x'));
+    exit();
+    expectOnlyBox("The file name for \"User file on floppy disk\" is too long: at most 255 "
+                  "characters can be stored.",
+                  kFormCaption, MessageIcon::Error);
+    EXPECT_FALSE(std::filesystem::exists(path("OPTIONS.DAT")));
+}
+
+// --- Security -------------------------------------------------------------------------------
+
+TEST_F(OptionsProgramTest, ChangingThePassword) {
+    writeOptions("old");
+    startProgram();
+    tryPassword("old");
+    auto* oldPwd = control<QLineEdit>("OldPwd");
+    auto* newPwd = control<QLineEdit>("NewPwd");
+    auto* newPwd2 = control<QLineEdit>("NewPwd2");
+    auto* change = control<QPushButton>("PwdBtn");
+    EXPECT_EQ(newPwd->maxLength(), 49);
+    EXPECT_EQ(newPwd->echoMode(), QLineEdit::Password);
+
+    const struct {
+        const char* old;
+        const char* first;
+        const char* second;
+        const char* message;
+        MessageIcon icon;
+    } refused[] = {
+        {"OLD", "new", "new", "Invalid Old Password!", MessageIcon::Error},
+        {"old", "new", "New", "New Passwords Don't Match!", MessageIcon::Error},
+        {"old", "b\xC3\xA9\x65", "b\xC3\xA9\x65",
+         "The new password can only use the letters A to Z without accents, digits, spaces and "
+         "the signs of an English keyboard.",
+         MessageIcon::Error},
+    };
+    for (const auto& row : refused) {
+        SCOPED_TRACE(row.message);
+        forgetBoxes();
+        oldPwd->setText(QString::fromUtf8(row.old));
+        newPwd->setText(QString::fromUtf8(row.first));
+        newPwd2->setText(QString::fromUtf8(row.second));
+        click(*change);
+        expectOnlyBox(row.message, kFormCaption, row.icon);
+        EXPECT_EQ(GetPassword(), "old");
+    }
+
+    forgetBoxes();
+    const QString longest(49, 'p');
+    oldPwd->setText("old");
+    newPwd->setText(longest);
+    newPwd2->setText(longest);
+    click(*change);
+    expectOnlyBox("New Password set.", kFormCaption, MessageIcon::None);
+    EXPECT_TRUE(oldPwd->text().isEmpty() && newPwd->text().isEmpty() && newPwd2->text().isEmpty());
+    // Only Exit writes it.
+    EXPECT_EQ(hc::password(savedOptions()), "old");
+    exit();
+    EXPECT_EQ(hc::password(savedOptions()), longest.toStdString());
+}
+
+TEST_F(OptionsProgramTest, AnEmptyNewPasswordRemovesTheGate) {
+    writeOptions("old");
+    startProgram();
+    tryPassword("old");
+    control<QLineEdit>("OldPwd")->setText("old");
+    click(*control<QPushButton>("PwdBtn"));
+    exit();
+    EXPECT_EQ(hc::password(savedOptions()), "");
+    startProgram();
+    EXPECT_FALSE(box().isVisible());
+    EXPECT_TRUE(form().isVisible());
+}
+
+// --- Directories ----------------------------------------------------------------------------
+
+TEST_F(OptionsProgramTest, BrowsingFillsTheFieldsAndTheFloppyDialogStartsOnRemovableMedia) {
+    std::vector<hc::FileDialogRequest> asked;
+    startProgram();
+    form().setFileDialog([&asked, this](QWidget*, const hc::FileDialogRequest& request) {
+        asked.push_back(request);
+        return QString::fromStdString(path("chosen.erf"));
+    });
+    for (const char* name : {"HDfileBrowse", "FloppyFileBrowse", "WordFileBrowse"}) {
+        click(*control<QToolButton>(name));
+    }
+    ASSERT_EQ(asked.size(), 3u);
+    EXPECT_EQ(asked[0].title, "User File on Hard Disk or Network");
+    EXPECT_EQ(asked[0].defaultSuffix, "ERF");
+    EXPECT_EQ(asked[0].startFolder, QString::fromStdString(dir().string()));
+    EXPECT_EQ(asked[1].title, "User File on Floppy Disk");
+    EXPECT_EQ(asked[2].title, "Word List file");
+    EXPECT_EQ(asked[2].filter, "Text files (*.TXT *.txt)");
+    for (const char* name : {"HDfile", "FloppyFile", "WordFile"}) {
+        EXPECT_EQ(control<QLineEdit>(name)->text(), QString::fromStdString(path("chosen.erf")));
+    }
+
+    // The removable-media folder of the user, where there is one.
+    const QString root = QString::fromStdString(dir().string());
+    std::filesystem::create_directories(path("run-media/anna"));
+    const QStringList roots = {root + "/media", root + "/run-media"};
+    EXPECT_EQ(hc::TOptForm::floppyStartFolder(roots, "anna", "/home/anna"),
+              root + "/run-media/anna");
+    std::filesystem::create_directories(path("media/anna"));
+    EXPECT_EQ(hc::TOptForm::floppyStartFolder(roots, "anna", "/home/anna"), root + "/media/anna");
+    EXPECT_EQ(hc::TOptForm::floppyStartFolder(roots, "ben", "/home/ben"), "/home/ben");
+}
+
+// --- Users ----------------------------------------------------------------------------------
+
+TEST_F(OptionsProgramTest, UsersAreListedSortedWithTheirValues) {
+    addUsers("USERS.ERF", {{"Zoe", 66.666f}, {"adam", 40}, {"Mia", 100}});
+    startProgram();
+    const std::vector<QStringList> expected = {
+        {"adam", "40.00", "3", "40.00", "12.50"},
+        {"Mia", "100.00", "3", "100.00", "12.50"},
+        {"Zoe", "66.67", "3", "66.67", "12.50"},
+    };
+    EXPECT_EQ(rows(), expected);
+    const QStringList captions = {"Name", "Score", "Program Runs", "Spelling Test",
+                                  "Phonogram Puzzle"};
+    const int widths[] = {80, 40, 79, 73, 116};
+    for (int c = 0; c < 5; ++c) {
+        EXPECT_EQ(userList()->headerItem()->text(c), captions[c]);
+        EXPECT_EQ(userList()->columnWidth(c), widths[c]);
+    }
+}
+
+TEST_F(OptionsProgramTest, DeletingAUserAsksFirst) {
+    addUsers("USERS.ERF", {{"Zoe", 1}, {"Mia", 2}, {"Al", 3}});
+    startProgram();
+    auto* deleteBtn = control<QToolButton>("DeleteBtn");
+    userList()->clearSelection();
+    click(*deleteBtn); // nothing selected: nothing happens
+    EXPECT_TRUE(boxes().empty());
+
+    selectUser("Mia");
+    answer({MessageAnswer::No});
+    click(*deleteBtn);
+    ASSERT_EQ(boxes().size(), 1u);
+    EXPECT_EQ(boxes()[0].text, "Are you sure you want to delete user Mia?");
+    EXPECT_EQ(boxes()[0].caption, kFormCaption);
+    EXPECT_EQ(boxes()[0].icon, MessageIcon::Question);
+    EXPECT_EQ(boxes()[0].buttons, MessageButtons::YesNo);
+    EXPECT_EQ(boxes()[0].defaultAnswer, MessageAnswer::No);
+    EXPECT_EQ(userNames("USERS.ERF").size(), 3u);
+
+    click(*deleteBtn); // Enter on the question: No, its default
+    EXPECT_EQ(userNames("USERS.ERF").size(), 3u);
+
+    answer({MessageAnswer::Yes});
+    click(*deleteBtn);
+    EXPECT_EQ(userNames("USERS.ERF"), (std::vector<std::string>{"Zoe", "Al"}));
+    EXPECT_EQ(userList()->topLevelItemCount(), 2);
+    EXPECT_TRUE(userList()->findItems("Mia", Qt::MatchExactly).isEmpty());
+}
+
+TEST_F(OptionsProgramTest, TheDiskButtonSwitchesToTheFloppyFile) {
+    SettingsRecord settings = hc::defaultSettings();
+    hc::setText(settings.FloppyFile, "stick\\USERS.ERF");
+    writeOptions(settings);
+    std::filesystem::create_directory(path("stick"));
+    addUsers("USERS.ERF", {{"Home", 1}});
+    startProgram();
+    auto* diskBtn = control<QToolButton>("DiskBtn");
+    ASSERT_TRUE(diskBtn->isCheckable());
+
+    // No floppy file: an empty list, no message.
+    click(*diskBtn);
+    EXPECT_TRUE(diskBtn->isChecked());
+    EXPECT_EQ(userList()->topLevelItemCount(), 0);
+    EXPECT_TRUE(boxes().empty());
+
+    addUsers("stick/USERS.ERF", {{"Carried", 5}, {"Other", 6}});
+    click(*diskBtn);
+    click(*diskBtn);
+    ASSERT_EQ(rows().size(), 2u);
+    EXPECT_EQ(rows()[0][0], "Carried");
+
+    // Deleting works on the file shown.
+    selectUser("Carried");
+    answer({MessageAnswer::Yes});
+    click(*control<QToolButton>("DeleteBtn"));
+    EXPECT_EQ(userNames("stick/USERS.ERF"), (std::vector<std::string>{"Other"}));
+    EXPECT_EQ(userNames("USERS.ERF"), (std::vector<std::string>{"Home"}));
+
+    click(*diskBtn);
+    EXPECT_FALSE(diskBtn->isChecked());
+    EXPECT_EQ(rows()[0][0], "Home");
+}
+
+TEST_F(OptionsProgramTest, EnteringTheUsersPageListsAChangedUserFile) {
+    addUsers("USERS.ERF", {{"Old", 1}});
+    addUsers("other.erf", {{"New", 2}});
+    startProgram();
+    pages()->setCurrentIndex(Directories);
+    control<QLineEdit>("HDfile")->setText("other.erf");
+    pages()->setCurrentIndex(Users);
+    ASSERT_EQ(rows().size(), 1u);
+    EXPECT_EQ(rows()[0][0], "New");
+    EXPECT_EQ(hc::textOf(Settings.HDfile), "other.erf");
+}
+
+TEST_F(OptionsProgramTest, ADamagedUserFileShowsItsMessage) {
+    writeFile(path("USERS.ERF"), std::string(300, 'x'));
+    startProgram();
+    ASSERT_EQ(boxes().size(), 1u);
+    EXPECT_EQ(boxes()[0].text, "UserFile Error: Corrupted ERF.");
+    EXPECT_TRUE(form().isVisible());
+}
+
+// --- Word List ------------------------------------------------------------------------------
+
+TEST_F(OptionsProgramTest, TheCounterFollowsTheMemo) {
+    startProgram();
+    auto* counter = control<QLabel>("NumberOfWords");
+    EXPECT_EQ(counter->text(), "No Words");
+    const struct {
+        const char* text;
+        const char* counter;
+    } rows[] = {
+        {"cat", "1 Word"}, {"cat\ndog", "2 Words"}, {"cat\n\ndog\n", "3 Words"}, {"", "No Words"}};
+    for (const auto& row : rows) {
+        memo()->setPlainText(row.text);
+        EXPECT_EQ(counter->text(), row.counter) << row.text;
+    }
+}
+
+TEST_F(OptionsProgramTest, LeavingTheWordListPageAsksToSave) {
+    writeFile(path("WORDLIST.TXT"), "cat\r\ndog\r\n");
+    startProgram();
+    pages()->setCurrentIndex(WordList);
+    EXPECT_EQ(memo()->toPlainText(), "cat\ndog");
+    EXPECT_EQ(control<QLabel>("NumberOfWords")->text(), "2 Words");
+
+    // Cancel: the page stays, with the edits.
+    memo()->setPlainText(" bee \n\nhive");
+    answer({MessageAnswer::Cancel});
+    pages()->setCurrentIndex(Security);
+    ASSERT_EQ(boxes().size(), 1u);
+    EXPECT_EQ(boxes()[0].text, "Do you want to save this word list?");
+    EXPECT_EQ(boxes()[0].caption, kFormCaption);
+    EXPECT_EQ(boxes()[0].icon, MessageIcon::Question);
+    EXPECT_EQ(boxes()[0].buttons, MessageButtons::YesNoCancel);
+    EXPECT_EQ(pages()->currentIndex(), WordList);
+    EXPECT_EQ(memo()->toPlainText(), " bee \n\nhive");
+
+    // No: the edits are dropped, the file stays.
+    answer({MessageAnswer::No});
+    pages()->setCurrentIndex(Security);
+    EXPECT_EQ(pages()->currentIndex(), Security);
+    EXPECT_EQ(memo()->toPlainText(), "cat\ndog");
+    EXPECT_EQ(readFile(path("WORDLIST.TXT")), "cat\r\ndog\r\n");
+
+    // Yes: written as Exit writes it; only leaving this page asks.
+    pages()->setCurrentIndex(WordList);
+    memo()->setPlainText(" bee \n\nhive");
+    answer({MessageAnswer::Yes});
+    pages()->setCurrentIndex(Users);
+    EXPECT_EQ(pages()->currentIndex(), Users);
+    EXPECT_EQ(readFile(path("WORDLIST.TXT")), "bee\r\nhive\r\n");
+    forgetBoxes();
+    pages()->setCurrentIndex(Security);
+    EXPECT_TRUE(boxes().empty());
+    // Cancel later leaves what was saved on the way.
+    click(*control<QPushButton>("CancelBtn"));
+    EXPECT_EQ(readFile(path("WORDLIST.TXT")), "bee\r\nhive\r\n");
+}
+
+TEST_F(OptionsProgramTest, EnteringTheWordListPageLoadsTheFileNamedInItsField) {
+    writeFile(path("other.txt"), "one\ntwo\rthree");
+    startProgram();
+    control<QLineEdit>("WordFile")->setText("other.txt");
+    pages()->setCurrentIndex(WordList);
+    EXPECT_EQ(memo()->toPlainText(), "one\ntwo\nthree");
+    answer({MessageAnswer::No});
+    control<QLineEdit>("WordFile")->setText("missing.txt");
+    pages()->setCurrentIndex(Directories);
+    pages()->setCurrentIndex(WordList);
+    EXPECT_EQ(memo()->toPlainText(), "");
+    EXPECT_EQ(control<QLabel>("NumberOfWords")->text(), "No Words");
+}
+
+TEST_F(OptionsProgramTest, ClearAndImportAskFirst) {
+    writeFile(path("WORDLIST.TXT"), "cat\r\n");
+    // One list as another editor saves it today (UTF-8 with a byte-order mark), one in the
+    // program's own Windows-1252.
+    writeFile(path("utf8.txt"), "\xEF\xBB\xBF"
+                                "cr\xC3\xA8me\nbr\xC3\xBBl\xC3\xA9\n");
+    writeFile(path("cp1252.txt"), "cr\xE8me\r\nna\xEFve\r\n");
+    startProgram();
+    pages()->setCurrentIndex(WordList);
+    auto* counter = control<QLabel>("NumberOfWords");
+    QString chosen;
+    int dialogs = 0;
+    form().setFileDialog([&](QWidget*, const hc::FileDialogRequest& request) {
+        EXPECT_EQ(request.title, "Import Word List");
+        ++dialogs;
+        return chosen;
+    });
+
+    answer({MessageAnswer::No});
+    click(*control<QToolButton>("ClearBtn"));
+    EXPECT_EQ(boxes().back().text, "Are you sure you want to clear the word list?");
+    EXPECT_EQ(boxes().back().defaultAnswer, MessageAnswer::No);
+    EXPECT_EQ(memo()->toPlainText(), "cat");
+    answer({MessageAnswer::Yes});
+    click(*control<QToolButton>("ClearBtn"));
+    EXPECT_EQ(memo()->toPlainText(), "");
+    EXPECT_EQ(counter->text(), "No Words");
+
+    answer({MessageAnswer::No});
+    click(*control<QToolButton>("ImportBtn"));
+    EXPECT_EQ(boxes().back().text, "Are you sure you want to replace this word list?");
+    EXPECT_EQ(dialogs, 0);
+
+    chosen = QString::fromStdString(path("utf8.txt"));
+    answer({MessageAnswer::Yes});
+    click(*control<QToolButton>("ImportBtn"));
+    EXPECT_EQ(memo()->toPlainText(), "cr\u00E8me\nbr\u00FBl\u00E9");
+    EXPECT_EQ(counter->text(), "2 Words");
+
+    chosen = QString::fromStdString(path("cp1252.txt"));
+    answer({MessageAnswer::Yes});
+    click(*control<QToolButton>("ImportBtn"));
+    EXPECT_EQ(memo()->toPlainText(), "cr\u00E8me\nna\u00EFve");
+
+    chosen.clear(); // the dialog cancelled: the list stays
+    answer({MessageAnswer::Yes});
+    click(*control<QToolButton>("ImportBtn"));
+    EXPECT_EQ(memo()->toPlainText(), "cr\u00E8me\nna\u00EFve");
+    EXPECT_EQ(dialogs, 3);
+    answer({MessageAnswer::Yes});
+    pages()->setCurrentIndex(Security);
+    EXPECT_EQ(readFile(path("WORDLIST.TXT")), "cr\xE8me\r\nna\xEFve\r\n");
+}
+
+TEST_F(OptionsProgramTest, CutCopyAndPasteGoThroughTheClipboard) {
+    startProgram();
+    memo()->setPlainText("cat\ndog");
+    memo()->selectAll();
+    click(*control<QToolButton>("CopyBtn"));
+    click(*control<QToolButton>("CutBtn"));
+    EXPECT_EQ(control<QLabel>("NumberOfWords")->text(), "No Words");
+    click(*control<QToolButton>("PasteBtn"));
+    click(*control<QToolButton>("PasteBtn"));
+    EXPECT_EQ(memo()->toPlainText(), "cat\ndogcat\ndog");
+    EXPECT_EQ(control<QLabel>("NumberOfWords")->text(), "3 Words");
+}
+
+// --- Accessibility --------------------------------------------------------------------------
+
+TEST_F(OptionsProgramTest, FieldsAreNamedByTheirLabelsAndToolButtonsByTheirTips) {
+    startProgram();
+    const struct {
+        const char* control;
+        const char* name;
+    } rows[] = {
+        {"OldPwd", "Old Password:"},
+        {"NewPwd", "New Password:"},
+        {"NewPwd2", "New Password Again:"},
+        {"HDfile", "User file on hard disk or network:"},
+        {"FloppyFile", "User file on floppy disk:"},
+        {"WordFile", "Word List file:"},
+        {"WordDelay", "Number of seconds word visible:"},
+        {"SpellWeight", "Weight:"},
+        {"PhonoWeight", "Weight:"},
+        {"DiskBtn", "Load from disk"},
+        {"PrintBtn", "Print"},
+        {"DeleteBtn", "Delete user"},
+        {"ClearBtn", "Clear word list"},
+        {"ImportBtn", "Import words from another file"},
+        {"CutBtn", "Cut"},
+        {"CopyBtn", "Copy"},
+        {"PasteBtn", "Paste"},
+        {"WordPrintBtn", "Print"},
+        {"OkBtn", "Exit"},
+        {"CancelBtn", "Cancel"},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.control);
+        QWidget* control = widget<QWidget>(form(), row.control);
+        ASSERT_NE(control, nullptr);
+        EXPECT_EQ(accessibleName(control), row.name);
+        if (auto* tool = qobject_cast<QToolButton*>(control)) {
+            EXPECT_EQ(tool->toolTip(), row.name);
+        }
+    }
+    EXPECT_EQ(accessibleName(widget<QWidget>(box(), "PwdEdit")), "Enter teacher password:");
+}
+
+} // namespace

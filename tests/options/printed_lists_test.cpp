@@ -1,0 +1,220 @@
+// The printed user list and word list: laid out page by page on the print forms and written,
+// with no printer installed, to a PDF that is rendered back and compared with the forms.
+
+#include "options_fixture.h"
+
+#include "options/user_print_form.h"
+#include "options/word_print_form.h"
+
+#include "datafiles/user_file.h"
+#include "platform/desktop/print_job.h"
+#include "platform/desktop/printing.h"
+
+#include <QHeaderView>
+#include <QImage>
+#include <QPageLayout>
+#include <QPlainTextEdit>
+#include <QPrinter>
+#include <QProcess>
+#include <QRegularExpression>
+#include <QTabWidget>
+#include <QToolButton>
+#include <QTreeWidget>
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <filesystem>
+
+namespace {
+
+constexpr int kRenderDpi = 200;
+
+class PrintedListsTest : public hc::test::OptionsTest {
+protected:
+    void SetUp() override {
+        OptionsTest::SetUp();
+        m_pdfPath = QString::fromStdString(path("list.pdf"));
+    }
+
+    int pdfPages(const QString& pdf) {
+        QProcess tool;
+        tool.start(HC_PDFINFO, {pdf});
+        EXPECT_TRUE(tool.waitForFinished(60000));
+        const QString info = QString::fromUtf8(tool.readAllStandardOutput());
+        m_pdfTitle = QRegularExpression("Title: +([^\\n]*)\\n").match(info).captured(1);
+        return QRegularExpression("Pages: +(\\d+)").match(info).captured(1).toInt();
+    }
+
+    // Page `page` (from 1) of the PDF, cut to where a form's picture lands and scaled back to
+    // the form's size.
+    QImage printedForm(const QString& pdf, int page, QSize formSize) {
+        const QString prefix = QString::fromStdString(path("page"));
+        QProcess tool;
+        const QString number = QString::number(page);
+        tool.start(HC_PDFTOPPM, {"-r", QString::number(kRenderDpi), "-f", number, "-l", number,
+                                 "-png", "-singlefile", pdf, prefix});
+        EXPECT_TRUE(tool.waitForFinished(60000));
+        EXPECT_EQ(tool.exitCode(), 0) << tool.readAllStandardError().toStdString();
+        const QImage rendered = QImage(prefix + ".png").convertToFormat(QImage::Format_RGB32);
+        // Where printPicture puts it: fitted into the printable area, at its top left.
+        const QRectF area = hc::pdfPageLayout().paintRect(QPageLayout::Point);
+        const QSize fitted = hc::fitToPage(formSize, area.size().toSize());
+        const double scale = kRenderDpi / 72.0;
+        const QRect cut(qRound(area.left() * scale), qRound(area.top() * scale),
+                        qRound(fitted.width() * scale), qRound(fitted.height() * scale));
+        return rendered.copy(cut).scaled(formSize, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+    }
+
+    // How far two pictures of a form are apart: the mean difference of their grey levels
+    // (0 to 255) once both are shrunk to a quarter, so that a pixel's shift in the printing
+    // does not count and a row of text printed in another place, or not at all, does.
+    static double distance(const QImage& a, const QImage& b) {
+        const QSize small = a.size() / 4;
+        const QImage sa = a.scaled(small, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+        const QImage sb = b.scaled(small, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+        double sum = 0;
+        for (int y = 0; y < small.height(); ++y) {
+            for (int x = 0; x < small.width(); ++x) {
+                sum += std::abs(qGray(sa.pixel(x, y)) - qGray(sb.pixel(x, y)));
+            }
+        }
+        return sum / (small.width() * small.height());
+    }
+
+    // The form as it is printed, at its own size.
+    static QImage picture(QWidget& form) {
+        return hc::printablePicture(form)
+            .toImage()
+            .convertToFormat(QImage::Format_RGB32)
+            .scaled(form.size(), Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+    }
+
+    // Each page of the PDF is the form's own page of the same number, and no other.
+    template <typename Form> void expectPagesMatch(Form& form, const QString& pdf) {
+        const int pages = form.pageCount();
+        std::vector<QImage> expected;
+        for (int page = 0; page < pages; ++page) {
+            form.showPage(page);
+            expected.push_back(picture(form));
+        }
+        for (int page = 0; page < pages; ++page) {
+            SCOPED_TRACE(testing::Message() << "page " << page + 1);
+            const QImage printed = printedForm(pdf, page + 1, form.size());
+            const double same = distance(printed, expected[static_cast<std::size_t>(page)]);
+            EXPECT_LT(same, 2.5);
+            for (int other = 0; other < pages; ++other) {
+                if (other != page) {
+                    EXPECT_GT(distance(printed, expected[static_cast<std::size_t>(other)]),
+                              same + 2.0);
+                }
+            }
+        }
+    }
+
+    QString m_pdfTitle;
+};
+
+TEST_F(PrintedListsTest, UserListPrintsEveryRowUnderItsHeadingsOnEachPage) {
+    for (int i = 60; i >= 1; --i) {
+        char name[16];
+        std::snprintf(name, sizeof name, "Pupil %02d", i);
+        ASSERT_EQ(UserFileAdd("USERS.ERF", name), UserFileOk);
+    }
+    startProgram();
+    auto* pages = widget<QTabWidget>(form(), "PageControl");
+    pages->setCurrentIndex(2);
+    click(*widget<QToolButton>(form(), "PrintBtn"));
+
+    EXPECT_EQ(m_pdfDialogs, 1);
+    EXPECT_TRUE(m_suggestedPdf.endsWith("/Honeycombwordsmiths User List.pdf"));
+    hc::TUserPrintForm& print = program().userPrintForm();
+    ASSERT_EQ(print.size(), QSize(492, 621));
+    const int pageCount = print.pageCount();
+    ASSERT_GE(pageCount, 2);
+    EXPECT_EQ(pdfPages(m_pdfPath), pageCount);
+    EXPECT_EQ(m_pdfTitle, "Honeycombwordsmiths User List");
+
+    // The rows in the page's order, each once, with the column headings on every page.
+    QTreeWidget& list = print.userList();
+    int next = 1;
+    for (int page = 0; page < pageCount; ++page) {
+        print.showPage(page);
+        EXPECT_EQ(list.headerItem()->text(0), "Name");
+        EXPECT_EQ(list.headerItem()->text(4), "Phonogram Puzzle");
+        EXPECT_EQ(list.columnWidth(2), 79);
+        EXPECT_FALSE(list.header()->isHidden());
+        ASSERT_GT(list.topLevelItemCount(), 0);
+        for (int r = 0; r < list.topLevelItemCount(); ++r) {
+            char name[16];
+            std::snprintf(name, sizeof name, "Pupil %02d", next++);
+            EXPECT_EQ(list.topLevelItem(r)->text(0), name);
+            EXPECT_EQ(list.topLevelItem(r)->text(1), "0.00");
+            // Every row shown is whole.
+            EXPECT_LE(list.visualItemRect(list.topLevelItem(r)).bottom(),
+                      list.viewport()->height());
+        }
+    }
+    EXPECT_EQ(next, 61);
+    expectPagesMatch(print, m_pdfPath);
+}
+
+TEST_F(PrintedListsTest, AnEmptyUserListPrintsItsHeadings) {
+    startProgram();
+    click(*widget<QToolButton>(form(), "PrintBtn"));
+    EXPECT_EQ(pdfPages(m_pdfPath), 1);
+    hc::TUserPrintForm& print = program().userPrintForm();
+    EXPECT_EQ(print.userList().topLevelItemCount(), 0);
+    const QImage page = printedForm(m_pdfPath, 1, print.size());
+    print.showPage(0);
+    const double toForm = distance(page, picture(print));
+    // The headings are there: the page is nearer to the form than to a blank page.
+    QImage blank(page.size(), QImage::Format_RGB32);
+    blank.fill(Qt::white);
+    EXPECT_LT(toForm, 0.3);
+    EXPECT_GT(distance(page, blank), toForm + 0.5);
+}
+
+TEST_F(PrintedListsTest, WordListPrintsTheLinesAsTheyStandWrappedAndPaged) {
+    QStringList lines;
+    for (int i = 1; i <= 50; ++i) {
+        lines << QString("word %1").arg(i);
+    }
+    lines[4] = "  spaced  ";
+    lines[9] = "";
+    lines[19] = QString("a long line ").repeated(12).trimmed(); // wraps on the form
+    startProgram();
+    widget<QPlainTextEdit>(form(), "WordEdit")->setPlainText(lines.join('\n'));
+    click(*widget<QToolButton>(form(), "WordPrintBtn"));
+
+    EXPECT_TRUE(m_suggestedPdf.endsWith("/Honeycombwordsmiths Word List.pdf"));
+    hc::TWordPrintForm& print = program().wordPrintForm();
+    ASSERT_EQ(print.size(), QSize(484, 594));
+    const int pageCount = print.pageCount();
+    ASSERT_EQ(pageCount, 2);
+    EXPECT_EQ(pdfPages(m_pdfPath), pageCount);
+    EXPECT_EQ(m_pdfTitle, "Honeycombwordsmiths Word List");
+
+    // Put together, the pages hold every line as it stands, the long one wrapped.
+    QStringList printed;
+    for (int page = 0; page < pageCount; ++page) {
+        printed << print.pageText(page).split('\n');
+    }
+    EXPECT_EQ(printed.size(), lines.size() + 1);
+    EXPECT_EQ(printed[4], "  spaced  ");
+    EXPECT_EQ(printed[9], "");
+    EXPECT_EQ(printed[19] + printed[20], lines[19]);
+    EXPECT_EQ(printed.last(), "word 50");
+    expectPagesMatch(print, m_pdfPath);
+}
+
+TEST_F(PrintedListsTest, CancellingThePdfDialogPrintsNothing) {
+    m_pdfPath.clear();
+    startProgram();
+    click(*widget<QToolButton>(form(), "WordPrintBtn"));
+    EXPECT_EQ(m_pdfDialogs, 1);
+    EXPECT_TRUE(boxes().empty());
+    EXPECT_TRUE(std::filesystem::is_empty(dir()));
+}
+
+} // namespace
