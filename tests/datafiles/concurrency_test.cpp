@@ -89,11 +89,10 @@ TEST_F(ConcurrencyTest, UsersAddedAtOnceAreAllThere) {
         int failures = 0;
         for (int k = 0; k < kEach; ++k) {
             bool added = false;
-            // The file does not exist at first: creating it races too. (The name is appended
-            // to, not "P" + ...: GCC 12 at -O3 warns falsely about that.)
-            std::string name = "P";
-            name += std::to_string(index) + "-" + std::to_string(k);
-            failures += users.addIfAbsent(file, name, added) != UserFileOk;
+            // The file does not exist at first: creating it races too.
+            failures +=
+                users.addIfAbsent(file, "P" + std::to_string(index) + "-" + std::to_string(k),
+                                  added) != UserFileOk;
             failures += !added;
             // Everyone also tries the same name; exactly one may add it.
             users.addIfAbsent(file, "Shared", added);

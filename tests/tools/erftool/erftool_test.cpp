@@ -24,12 +24,7 @@ class ErfToolTest : public TempDirTest {
 protected:
     // Runs erftool with the arguments (already shell-quoted) and collects its output.
     ToolRun erftool(const std::string& arguments) {
-        // Appended, not "'" + ...: GCC 12 at -O3 warns falsely (-Wrestrict) about that.
-        std::string command = "'";
-        command += toolPath("erftool");
-        command += "' ";
-        command += arguments;
-        return runShell(command);
+        return runShell("'" + toolPath("erftool") + "' " + arguments);
     }
 
     void makeSourceFolder() {
