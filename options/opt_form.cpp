@@ -41,6 +41,7 @@
 #include <QVBoxLayout>
 
 #include <algorithm>
+#include <filesystem>
 #include <utility>
 
 namespace hc {
@@ -458,7 +459,7 @@ void TOptForm::FormCreate() {
     if (words.opened) {
         showWords(words.lines);
     }
-    m_memoFile = textOf(Settings.WordFile);
+    m_memoFile = memoSource(words);
     m_wordDelay->setText(twoDecimals(Settings.WordDelay));
     m_spellWeight->setText(twoDecimals(Settings.SpellWeight));
     m_phonoWeight->setText(twoDecimals(Settings.PhonoWeight));
@@ -662,7 +663,18 @@ QStringList TOptForm::memoText() const {
 void TOptForm::loadWordEdit() {
     const WordListLoad words = loadWordList(textOf(Settings.WordFile));
     showWords(words.lines);
-    m_memoFile = textOf(Settings.WordFile);
+    m_memoFile = memoSource(words);
+}
+
+std::string TOptForm::memoSource(const WordListLoad& words) {
+    // A list that exists but could not be read (its permissions) is not what the empty memo
+    // shows: Exit must not replace it with nothing unless the teacher writes words.
+    const std::string path = textOf(Settings.WordFile);
+    std::error_code error;
+    if (!words.opened && std::filesystem::exists(nativePath(path), error)) {
+        return {};
+    }
+    return path;
 }
 
 bool TOptForm::saveWordEdit() {
@@ -847,7 +859,7 @@ void TOptForm::OkBtnClick() {
     // The memo is written over the file only when it holds that file's words or the teacher's
     // own: unchanged words of another file (the field was pointed at a different list, or the
     // settings could not be read) would replace a list nobody has seen.
-    if (m_memoEdited || textOf(Settings.WordFile) == m_memoFile) {
+    if (m_memoEdited || (!m_memoFile.empty() && textOf(Settings.WordFile) == m_memoFile)) {
         writeWordList(words.lines);
     }
     Settings.WordDelay = values.wordDelay;

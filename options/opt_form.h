@@ -1,5 +1,6 @@
 #pragma once
 
+#include "datafiles/word_list.h"
 #include "platform/desktop/message_box.h"
 
 #include <QDialog>
@@ -147,7 +148,9 @@ private:
     bool m_ending = false;
     // The word list file whose words the memo holds (as the settings store its path), and
     // whether the teacher has changed them since they were loaded from it.
-    std::string m_memoFile;
+    std::string m_memoFile; // empty when the memo holds no file's words
+    // The file the memo's words come from after loading `words` from WordFile.
+    static std::string memoSource(const WordListLoad& words);
     bool m_memoEdited = false;
     bool m_showingWords = false;
 

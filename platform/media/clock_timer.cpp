@@ -43,9 +43,19 @@ void ClockTimer::start() {
     m_active = true;
     ++m_generation;
     if (m_media != nullptr) {
-        m_due = m_media->clock().now() + m_interval;
+        m_due = dueAfter(m_media->clock().now());
         m_media->reschedule();
     }
+}
+
+std::chrono::nanoseconds ClockTimer::dueAfter(std::chrono::nanoseconds now) const {
+    // An interval too long for the clock's count (centuries) means never, not a wrap into the
+    // past.
+    const auto room = std::chrono::nanoseconds::max() - now;
+    if (m_interval >= std::chrono::duration_cast<std::chrono::milliseconds>(room)) {
+        return std::chrono::nanoseconds::max();
+    }
+    return now + m_interval;
 }
 
 std::optional<std::chrono::nanoseconds> ClockTimer::deadline() const {
@@ -62,9 +72,9 @@ void ClockTimer::advance(std::chrono::nanoseconds now) {
     }
     // The next tick counts from this one; after a long stall it counts from now instead, so
     // the ticks missed meanwhile are not made up in a burst.
-    m_due += m_interval;
+    m_due = dueAfter(m_due);
     if (m_due <= now) {
-        m_due = now + m_interval;
+        m_due = dueAfter(now);
     }
     const std::uint64_t generation = m_generation;
     QMetaObject::invokeMethod(

@@ -48,6 +48,8 @@ private:
     std::optional<std::chrono::nanoseconds> deadline() const;
     // Called by the media system at `now`: fires when due.
     void advance(std::chrono::nanoseconds now);
+    // One interval after `time`, saturated at the clock's end.
+    std::chrono::nanoseconds dueAfter(std::chrono::nanoseconds time) const;
     void mediaSystemGone() { m_media = nullptr; }
 
     MediaSystem* m_media;

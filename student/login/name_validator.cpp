@@ -6,13 +6,9 @@
 namespace hc::student {
 
 bool UserNameValidator::acceptable(const QString& name) {
-    for (const QChar c : name) {
-        if (c.category() == QChar::Other_Control) {
-            return false;
-        }
-    }
     const hc::Cp1252Encoding encoded = hc::utf8ToCp1252(name.toStdString());
-    return encoded.ok() && encoded.bytes.size() <= hc::kNameMaxLength;
+    return encoded.ok() && encoded.bytes.size() <= hc::kNameMaxLength &&
+           hc::isAcceptableUserName(encoded.bytes);
 }
 
 QValidator::State UserNameValidator::validate(QString& input, int& /*pos*/) const {

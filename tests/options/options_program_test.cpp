@@ -247,6 +247,20 @@ TEST_F(OptionsProgramTest, ExitNeverWritesAnotherListsWordsOverTheFileNamedInThe
     EXPECT_EQ(readFile(path("WORDLIST.TXT")), "apple\r\n");
 }
 
+// Fault guarded against: a word list that exists but cannot be read showed as an empty memo,
+// and Exit then tried to replace it with an empty list. (A folder in the list's place cannot
+// be read by anyone, root included, which runs these tests here.)
+TEST_F(OptionsProgramTest, ExitLeavesAWordListItCouldNotReadAlone) {
+    std::filesystem::create_directory(path("WORDLIST.TXT"));
+    writeFile(path("WORDLIST.TXT/kept"), "x");
+    startProgram();
+    exit();
+    EXPECT_TRUE(boxes().empty());
+    EXPECT_TRUE(program().hasEnded());
+    EXPECT_TRUE(std::filesystem::is_directory(path("WORDLIST.TXT")));
+    EXPECT_EQ(readFile(path("WORDLIST.TXT/kept")), "x");
+}
+
 TEST_F(OptionsProgramTest, CancelEscapeAndTheCloseBoxWriteNothing) {
     enum Way { CancelButton, EscapeKey, CloseBox };
     for (const Way way : {CancelButton, EscapeKey, CloseBox}) {

@@ -99,5 +99,17 @@ TEST_F(ClockTimerTest, AZeroIntervalNeverFiresAndADestroyedTimerLeavesNoWakeUp) 
     EXPECT_EQ(ticks, 5);
 }
 
+// Fault guarded against: an interval of centuries (a nonsense setting) overflowed the clock's
+// count and wrapped into the past, firing at once.
+TEST_F(ClockTimerTest, AnIntervalBeyondTheClocksCountNeverFires) {
+    ClockTimer timer(m_media);
+    count(timer);
+    timer.setInterval(std::chrono::milliseconds::max() / 2);
+    timer.start();
+    step(1000ms);
+    EXPECT_EQ(ticks, 0);
+    EXPECT_TRUE(timer.isActive());
+}
+
 } // namespace
 } // namespace hc::test::media
