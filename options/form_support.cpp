@@ -2,6 +2,7 @@
 
 #include <QFont>
 #include <QGuiApplication>
+#include <QPalette>
 #include <QRect>
 #include <QScreen>
 #include <QWidget>
@@ -27,6 +28,18 @@ void centreOnScreen(QWidget& window) {
     QRect frame = window.frameGeometry();
     frame.moveCenter(area.center());
     window.move(frame.topLeft());
+}
+
+void setUpPrintPage(QWidget& page, const char* objectName, const char* title, QSize size) {
+    page.setObjectName(objectName);
+    page.setFont(formFont());
+    page.setWindowTitle(title);
+    page.setFixedSize(size);
+    page.setAutoFillBackground(true);
+    QPalette white = page.palette();
+    white.setColor(QPalette::Window, Qt::white);
+    white.setColor(QPalette::Base, Qt::white);
+    page.setPalette(white);
 }
 
 } // namespace hc

@@ -3,8 +3,9 @@
 // What the options program's screens share: the application's title, their font, and placing a
 // window in the middle of the screen.
 
-class QWidget;
 class QFont;
+class QSize;
+class QWidget;
 
 namespace hc {
 
@@ -14,6 +15,10 @@ inline constexpr const char* kOptionsTitle = "Honeycombsettings";
 // The screens' font: a plain sans serif of 11 logical pixels, the size the layouts are drawn
 // for. Sized in pixels, so the layouts hold whatever the display's dots per inch.
 QFont formFont();
+
+// Sets up a print form: a white page of `size` pixels, never shown on the screen, whose
+// picture is printed.
+void setUpPrintPage(QWidget& page, const char* objectName, const char* title, QSize size);
 
 // Moves a top-level window to the middle of the screen it is on (the primary one before it is
 // shown), inside the area that task bars and panels leave free.

@@ -21,15 +21,7 @@ constexpr QSize kClientSize(492, 621);
 
 TUserPrintForm::TUserPrintForm(QWidget* parent)
     : QWidget(parent, Qt::Window | Qt::FramelessWindowHint) {
-    setObjectName("UserPrintForm");
-    setFont(formFont());
-    setWindowTitle("User List");
-    setFixedSize(kClientSize);
-    setAutoFillBackground(true);
-    QPalette white = palette();
-    white.setColor(QPalette::Window, Qt::white);
-    white.setColor(QPalette::Base, Qt::white);
-    setPalette(white);
+    setUpPrintPage(*this, "UserPrintForm", "User List", kClientSize);
 
     m_userList = new QTreeWidget(this);
     m_userList->setObjectName("UserList");

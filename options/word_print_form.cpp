@@ -25,15 +25,7 @@ constexpr QSize kClientSize(484, 594);
 
 TWordPrintForm::TWordPrintForm(QWidget* parent)
     : QWidget(parent, Qt::Window | Qt::FramelessWindowHint) {
-    setObjectName("WordPrintForm");
-    setFont(formFont());
-    setWindowTitle("Word List");
-    setFixedSize(kClientSize);
-    setAutoFillBackground(true);
-    QPalette white = palette();
-    white.setColor(QPalette::Window, Qt::white);
-    white.setColor(QPalette::Base, Qt::white);
-    setPalette(white);
+    setUpPrintPage(*this, "WordPrintForm", "Word List", kClientSize);
 
     m_wordEdit = new QPlainTextEdit(this);
     m_wordEdit->setObjectName("WordEdit");

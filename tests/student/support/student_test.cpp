@@ -16,29 +16,17 @@
 namespace hc::test::student {
 namespace {
 
-int g_argc = 1;
-char g_program[] = "hc_student_test";
-char* g_argv[] = {g_program, nullptr};
-std::unique_ptr<hc::Application> g_application;
-
-class ApplicationEnvironment : public ::testing::Environment {
-public:
-    void SetUp() override {
-        g_application = std::make_unique<hc::Application>(g_argc, g_argv);
-        g_application->setTitle(QStringLiteral("Honeycombwordsmiths"));
-        g_application->setQuitOnLastWindowClosed(false);
+// The program's own settings of the one test application, made once.
+void prepareApplication() {
+    static const bool prepared = [] {
+        application().setQuitOnLastWindowClosed(false);
         hc::pictures::registerPictures();
-    }
-    void TearDown() override { g_application.reset(); }
-};
-
-const auto* const g_environment = ::testing::AddGlobalTestEnvironment(new ApplicationEnvironment);
+        return true;
+    }();
+    (void)prepared;
+}
 
 } // namespace
-
-hc::Application& application() {
-    return *g_application;
-}
 
 std::string StudentTest::dataErfPath() {
     const char* dir = std::getenv("HC_PROGRAM_DIR");
@@ -47,6 +35,7 @@ std::string StudentTest::dataErfPath() {
 
 void StudentTest::SetUp() {
     TempDirTest::SetUp();
+    prepareApplication();
     if (const char* tmp = std::getenv("TMP")) {
         m_hadTmp = true;
         m_savedTmp = tmp;

@@ -11,6 +11,7 @@
 #include "platform/media/media_system.h"
 #include "student/shell/program_state.h"
 #include "temp_dir.h"
+#include "test_application.h"
 
 #include <QApplication>
 #include <QTimer>
@@ -27,7 +28,7 @@ namespace hc::test::student {
 using namespace std::chrono_literals;
 
 // The one application of a student test binary, made before the first test.
-hc::Application& application();
+using hc::test::application;
 
 // Records every message box and answers with `answer`.
 class RecordingBoxes final : public hc::MessageBoxPresenter {
