@@ -23,9 +23,10 @@ struct ToolRun {
 class HcplayTest : public TempDirTest {
 protected:
     // Runs hcplay; with `stopAfterLines`, terminates it once that many lines have come. SDL
-    // uses `audioDriver`.
+    // uses `audioDriver`. With `outputFile`, standard output goes there instead.
     ToolRun hcplay(const QStringList& args, int stopAfterLines = 0,
-                   const QString& audioDriver = QStringLiteral("dummy")) {
+                   const QString& audioDriver = QStringLiteral("dummy"),
+                   const QString& outputFile = {}) {
         const char* tools = std::getenv("HC_TOOL_DIR");
         QProcess process;
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
@@ -37,6 +38,9 @@ protected:
         std::filesystem::permissions(runtime, std::filesystem::perms::owner_all);
         env.insert(QStringLiteral("XDG_RUNTIME_DIR"), QString::fromStdString(runtime));
         process.setProcessEnvironment(env);
+        if (!outputFile.isEmpty()) {
+            process.setStandardOutputFile(outputFile);
+        }
         process.start(QString::fromLocal8Bit(tools) + QStringLiteral("/hcplay"), args);
         ToolRun run;
         if (!process.waitForStarted(10000)) {
@@ -117,6 +121,16 @@ TEST_F(HcplayTest, WithoutASoundCardOnlyOurOneLineIsPrinted) {
         EXPECT_TRUE(lines[0].startsWith(QStringLiteral("No sound device could be opened")))
             << run.errors.toStdString();
     }
+}
+
+// Regression: with its output on a full disk, hcplay exited 0 and the notifications were lost.
+TEST_F(HcplayTest, OutputThatCannotBeWrittenFails) {
+    writeWav(path("speech.wav"), sine(1102, 440, 11025), WavRecipe{});
+    const ToolRun run = hcplay({QString::fromStdString(path("speech.wav"))}, 0,
+                               QStringLiteral("dummy"), QStringLiteral("/dev/full"));
+    EXPECT_EQ(run.exitCode, 1);
+    EXPECT_TRUE(run.errors.contains(QStringLiteral("cannot write to standard output")))
+        << run.errors.toStdString();
 }
 
 TEST_F(HcplayTest, BadFilesAndCommandLinesFailWithAMessage) {
