@@ -78,6 +78,8 @@ public:
     void cancelWake() override { m_deadline.reset(); }
 
     void advance(Duration step);
+    // When the system asked to be woken next, if it did.
+    std::optional<Duration> deadline() const { return m_deadline; }
 
 private:
     std::atomic<std::int64_t> m_now{0};

@@ -296,7 +296,19 @@ void MediaPlayer::showFrame(std::int64_t index) {
 }
 
 void MediaPlayer::displayShown() {
-    if (m_staleFrame < 0 || !m_medium || !m_medium->hasVideo()) {
+    if (!m_medium || !m_medium->hasVideo()) {
+        return;
+    }
+    if (m_play && m_media != nullptr) {
+        // No frame was worked out while hidden: the one due now is shown, and the wake-ups
+        // per frame resume from it.
+        const Play& play = *m_play;
+        const std::int64_t due = play.from + unitsIn(m_media->clock().now() - play.start);
+        m_staleFrame = std::clamp(due, play.from, std::max(play.from, play.to - 1));
+        m_play->shownFrame = m_staleFrame;
+        m_media->reschedule();
+    }
+    if (m_staleFrame < 0) {
         return;
     }
     const std::int64_t index = m_staleFrame;
@@ -325,7 +337,9 @@ std::int64_t MediaPlayer::unitsIn(std::chrono::nanoseconds time) const {
 std::chrono::nanoseconds MediaPlayer::nextDeadline() const {
     const Play& play = *m_play;
     const auto end = play.start + durationOf(play.to - play.from);
-    if (!m_medium->hasVideo()) {
+    // A display that is not on the screen needs no wake-up per frame, only the play's end:
+    // the frame due is worked out when it is shown again.
+    if (!m_medium->hasVideo() || (m_display && !m_display->isVisible())) {
         return end;
     }
     const std::int64_t shown = std::max(play.shownFrame, play.from);

@@ -31,14 +31,33 @@ TEST_F(IdleWorkTest, AHiddenDisplaysFramesWaitUntilItIsShown) {
     const qint64 before = player->picture().cacheKey();
 
     m_display.hide();
-    stepFrames(5);
+    stepFrames(1);
+    // Hidden, the play wakes the program only at its end (30 frames at 15 per second), not per
+    // frame.
+    ASSERT_TRUE(m_clock.deadline());
+    EXPECT_EQ(*m_clock.deadline(), std::chrono::seconds(2));
+    stepFrames(4);
     EXPECT_EQ(player->picture().cacheKey(), before) << "nothing decoded while hidden";
     EXPECT_EQ(player->position(), 8) << "the play keeps its time";
 
-    // Shown again: the frame due is decoded at once, not the one left behind.
+    // Shown again: the frame due is decoded at once, not the one left behind, and the next
+    // frame wakes the program again.
     m_display.show();
     processEvents();
     EXPECT_EQ(shownFrame(), 8);
+    ASSERT_TRUE(m_clock.deadline());
+    EXPECT_LE(*m_clock.deadline() - m_clock.now(), 66'666'667ns);
+    stepFrames(1);
+    EXPECT_EQ(shownFrame(), 9);
+
+    // Hidden over the loop's end, the play ends and starts again on time.
+    m_display.hide();
+    for (int frame = 0; frame < 25; ++frame) {
+        stepFrames(1);
+    }
+    m_display.show();
+    processEvents();
+    EXPECT_EQ(shownFrame(), 4);
 }
 
 TEST_F(IdleWorkTest, ALoopingAnimationIsDecodedOnceUntilItIsStopped) {
