@@ -54,28 +54,11 @@ sleep 1.5
 hc_shot "$menu" student-10-main-menu-second-user
 
 # Exit through the good-bye screen: Yes once the bee has asked.
-deadline=$((SECONDS + 60))
-until xdotool search --onlyvisible --name '^Good-Bye$' >/dev/null 2>&1; do
-    ((SECONDS < deadline)) || hc_fail "Exit never opened the good-bye screen"
-    hc_click "$menu" 449 306 # Exit (refused while the bee speaks)
-    sleep 1
-done
-bye="$(hc_window Good-Bye 10)"
-sleep 2.5
-hc_shot "$bye" student-11-good-bye
-deadline=$((SECONDS + 60))
-while hc_pid_alive "$HC_PID"; do
-    ((SECONDS < deadline)) || hc_fail "Yes never ended the program"
-    xdotool search --onlyvisible --name '^Good-Bye$' >/dev/null 2>&1 &&
-        hc_click "$bye" 224 52 # Yes (refused until the bee has asked)
-    sleep 1
-done
-hc_wait_exit "$HC_PID" 10
+hc_exit_through_goodbye "$menu" student-11-good-bye
 
 # The files the program wrote.
 users="$("$HC_BUILD/bin/hcadmin" users list "$HC_DIR/USERS.ERF")"
 echo "$users"
 grep -q "^Ada Lovelace	0.00	1	" <<<"$users" || hc_fail "Ada Lovelace with one login is missing"
 grep -q "^Grace	0.00	1	" <<<"$users" || hc_fail "Grace with one login is missing"
-leftovers="$(find "$TMP" -name 'qrv*' | wc -l)"
-((leftovers == 0)) || hc_fail "$leftovers temporary files left behind"
+hc_no_temp_files_left

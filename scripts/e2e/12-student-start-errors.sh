@@ -9,8 +9,7 @@ box="$(hc_window Honeycombwordsmiths 30)"
 hc_shot "$box" student-errors-01-no-archive
 hc_key "$box" Return
 hc_wait_exit "$HC_PID" 20
-leftovers="$(find "$TMP" -name 'qrv*' | wc -l)"
-((leftovers == 0)) || hc_fail "$leftovers temporary files left behind"
+hc_no_temp_files_left
 mv "$HC_DIR/DATA.ERF.away" "$HC_DIR/DATA.ERF"
 
 # A second copy while the first shows its logo.

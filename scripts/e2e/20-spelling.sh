@@ -101,14 +101,5 @@ grep -qx 'SpellAverage: 100.00' <<<"$show" || hc_fail "the spelling average is n
 grep -qx 'ProgramRuns: 1' <<<"$show" || hc_fail "the login was not counted once"
 
 # Good-bye: Exit (refused while the bee greets), then Yes.
-spell_click_until_gone "$menu" 446 307 "Honeycombwordsmiths Main Menu"
-bye="$(hc_window "Good-Bye" 30)"
-deadline=$((SECONDS + 60))
-while kill -0 "$HC_PID" 2>/dev/null; do
-    ((SECONDS < deadline)) || hc_fail "the program did not end after Yes"
-    xdotool mousemove --window "$bye" 222 52 click 1 2>/dev/null || true
-    sleep 1
-done
-hc_wait_exit "$HC_PID" 5
-leftover="$(find "$HC_DIR/tmp" -name 'qrv*' | wc -l)"
-((leftover == 0)) || hc_fail "$leftover temporary files left behind"
+hc_exit_through_goodbye "$menu"
+hc_no_temp_files_left

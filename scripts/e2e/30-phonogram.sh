@@ -127,20 +127,7 @@ menu="$(hc_window "Honeycombwordsmiths Main Menu" 30)"
 
 # Out through the good-bye screen: the menu's Exit once its bee has greeted, then Yes once the
 # bee has asked.
-for _ in $(seq 30); do
-    hc_click "$menu" 446 307
-    xdotool search --onlyvisible --name "^Good-Bye\$" >/dev/null 2>&1 && break
-    sleep 1
-done
-goodbye="$(hc_window "Good-Bye" 5)"
-# Yes is refused until the bee has asked: press it until the program says good-bye.
-for _ in $(seq 30); do
-    sleep 1
-    # The window may go between the check and the click.
-    hc_click "$goodbye" 222 52 2>/dev/null || true
-    xdotool search --onlyvisible --name "^Good-Bye\$" >/dev/null 2>&1 || break
-done
-hc_wait_exit "$HC_PID" 30
+hc_exit_through_goodbye "$menu"
 
 # One puzzle, 16 right of 17 clicks: 94 per cent, kept as 95.
 shown="$("$HC_BUILD/bin/hcadmin" users show "$HC_DIR/USERS.ERF" Pia)"
@@ -148,6 +135,4 @@ echo "$shown"
 grep -qx 'PhonoScores\[9\]: 95' <<<"$shown" || hc_fail "the puzzle's result is not in the user file"
 grep -qx 'PhonoScores\[8\]: 0' <<<"$shown" || hc_fail "more than one result in the user file"
 grep -qx 'PhonoAverage: 94.00' <<<"$shown" || hc_fail "the puzzle average is not 94"
-if compgen -G "$HC_DIR/tmp/qrv*" >/dev/null; then
-    hc_fail "temporary files left: $(ls "$HC_DIR/tmp")"
-fi
+hc_no_temp_files_left

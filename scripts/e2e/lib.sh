@@ -116,7 +116,7 @@ hc_wait_exit() {
     ((code == 0)) || hc_fail "process $pid ended with exit code $code"
 }
 
-# hc_window_gone_or_fail etc. are above; what follows drives the student program.
+# What follows drives the student program.
 
 # hc_pid_alive PID: true while the process runs.
 hc_pid_alive() {
@@ -156,4 +156,39 @@ hc_login_new_user() {
         hc_click "$window" 415 317 # OK
         sleep 1
     done
+}
+
+# hc_exit_through_goodbye MENU [SHOT]: presses the main menu's Exit until the good-bye screen
+# opens (Exit is refused while the bee speaks), takes the screenshot SHOT of it when given,
+# then presses Yes until the program has ended (Yes is refused until the bee has asked) and
+# checks that it ended well.
+hc_exit_through_goodbye() {
+    local menu="$1" shot="${2:-}" bye
+    local deadline=$((SECONDS + 60))
+    until xdotool search --onlyvisible --name '^Good-Bye$' >/dev/null 2>&1; do
+        ((SECONDS < deadline)) || hc_fail "Exit never opened the good-bye screen"
+        hc_click "$menu" 446 307 2>/dev/null || true # Exit
+        sleep 1
+    done
+    bye="$(hc_window Good-Bye 10)"
+    if [[ -n "$shot" ]]; then
+        sleep 2.5
+        hc_shot "$bye" "$shot"
+    fi
+    deadline=$((SECONDS + 60))
+    while hc_pid_alive "$HC_PID"; do
+        ((SECONDS < deadline)) || hc_fail "Yes never ended the program"
+        # The window may go between the check and the click.
+        xdotool search --onlyvisible --name '^Good-Bye$' >/dev/null 2>&1 &&
+            { hc_click "$bye" 222 52 2>/dev/null || true; } # Yes
+        sleep 1
+    done
+    hc_wait_exit "$HC_PID" 10
+}
+
+# hc_no_temp_files_left: fails when a program left a temporary file in TMP.
+hc_no_temp_files_left() {
+    local leftovers
+    leftovers="$(find "$TMP" -name 'qrv*' | wc -l)"
+    ((leftovers == 0)) || hc_fail "temporary files left behind: $(ls "$TMP")"
 }
