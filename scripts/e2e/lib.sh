@@ -50,6 +50,13 @@ hc_window() {
         fi
         sleep 0.1
     done
+    # For the journey's log: windows of that title that exist but are not viewable, and the
+    # named windows on the screen.
+    local window
+    for window in $(xdotool search --name "^${title}\$" 2>/dev/null || true); do
+        echo "window $window \"$title\": $(xwininfo -id "$window" 2>/dev/null | grep 'Map State' || true)" >&2
+    done
+    xwininfo -root -tree 2>/dev/null | grep '"' >&2 || true
     hc_fail "no window \"$title\" within ${seconds} s"
 }
 
