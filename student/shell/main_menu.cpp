@@ -316,8 +316,11 @@ template <class Screen> void TMainMenuForm::replaceWith(bool showAfterFailedCrea
         EnterScreen();
         return;
     }
+    // Modal from the start: the window FormCreate shows is the one exec() runs, never unmapped
+    // and mapped again at once, which a window manager can lose (the screen then stays
+    // invisible with the menu gone).
+    screen->setModal(true);
     const bool created = guarded(m_program, [&] { screen->FormCreate(); });
-    screen->hide();
     if (created || showAfterFailedCreation) {
         screen->exec();
     }
