@@ -85,9 +85,7 @@ TLoginForm::TLoginForm(ProgramState& program, QWidget* parent)
     m_userList->setHeaderLabels({QStringLiteral("Name"), QStringLiteral("Score")});
     m_userList->setColumnWidth(kNameColumn, 180);
     m_userList->setColumnWidth(kScoreColumn, 60);
-    m_userList->header()->setSectionsClickable(false);
     m_userList->header()->setSectionsMovable(false);
-    m_userList->header()->setSortIndicatorShown(false);
     m_userList->setRootIsDecorated(false);
     m_userList->setItemsExpandable(false);
     m_userList->setUniformRowHeights(true);
@@ -97,6 +95,9 @@ TLoginForm::TLoginForm(ProgramState& program, QWidget* parent)
     m_userList->header()->setFont(systemFont());
     m_userList->setSortingEnabled(true);
     m_userList->sortByColumn(kNameColumn, Qt::AscendingOrder);
+    // Sorting turns the headers into sort buttons with an arrow; the list keeps its one order.
+    m_userList->header()->setSectionsClickable(false);
+    m_userList->header()->setSortIndicatorShown(false);
     hc::keepSelectionVisible(*m_userList);
 
     // "New User": where the user is made, and the name.

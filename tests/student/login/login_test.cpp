@@ -10,6 +10,7 @@
 #include "student_test.h"
 
 #include <QCheckBox>
+#include <QHeaderView>
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QPushButton>
@@ -127,6 +128,9 @@ TEST_F(LoginTest, PickingAUserFromEitherFile) {
     // Sorted, letter case aside; the score is the weighted one, cut to a whole number (87 for
     // spelling and nothing for the puzzle at equal weights: 43.5).
     EXPECT_EQ(listed(), QStringList({"alice/0", "Bob/43", "zoe/0"}));
+    // One order: no sort arrow, and the headers are no sort buttons.
+    EXPECT_FALSE(list()->header()->isSortIndicatorShown());
+    EXPECT_FALSE(list()->header()->sectionsClickable());
 
     ok(); // nothing selected
     EXPECT_EQ(lastClip(), QStringLiteral("selname"));
