@@ -2,7 +2,8 @@
 // output; each command writes its outputs whole (under a temporary name, then renamed) and
 // exits non-zero with a message on stderr when anything fails.
 //
-//   hc_audiogen clip --name N --text F --override-dir D --wav OUT --memo OUT [tools]
+//   hc_audiogen clip --name N --text F --override-dir D --wav OUT --memo OUT [--report F]
+//                    [tools]
 //   hc_audiogen convert IN OUT [tools]                 a recording as a narrator clip
 //   hc_audiogen phonos --wav OUT --table OUT [tools]
 //   hc_audiogen title OUT.mid
@@ -10,12 +11,16 @@
 //   hc_audiogen render IN.mid OUT.wav --seconds S [tools]
 //
 // [tools]: --flite P --espeak P --sox P --soundfont F (defaults: the programs on PATH).
+// --report F: what is wrong with a school's own files is also appended to F, which the build
+// script shows again at the end of the build.
 
 #include "clip.h"
 #include "midi_render.h"
 #include "music.h"
 #include "phonograms.h"
 #include "wav_io.h"
+
+#include "content/school_files.h"
 
 #include <cstdio>
 #include <exception>
@@ -138,8 +143,16 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "usage: hc_audiogen clip|convert|phonos|title|track|render ...\n");
         return 2;
     }
+    Arguments args;
     try {
-        return run(argv[1], parse(argc, argv));
+        args = parse(argc, argv);
+        return run(argv[1], args);
+    } catch (const hc::content::ContentProblem& problem) {
+        // Said to the school as it stands: the last line the build prints is this message.
+        const std::string message = std::string(problem.what()) + "\n";
+        std::fputs(message.c_str(), stderr);
+        hc::content::appendToReport(args.optional("report", ""), message);
+        return 1;
     } catch (const std::exception& error) {
         std::fprintf(stderr, "hc_audiogen %s: %s\n", argv[1], error.what());
         return 1;

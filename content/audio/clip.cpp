@@ -4,6 +4,8 @@
 #include "process.h"
 #include "wav_io.h"
 
+#include "content/school_files.h"
+
 #include <algorithm>
 #include <stdexcept>
 #include <system_error>
@@ -12,13 +14,6 @@ namespace hc::audio {
 namespace fs = std::filesystem;
 
 namespace {
-
-std::string lower(std::string text) {
-    std::transform(text.begin(), text.end(), text.begin(), [](unsigned char c) {
-        return static_cast<char>(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c);
-    });
-    return text;
-}
 
 fs::path partName(const fs::path& out, const char* suffix) {
     return fs::path(out.string() + suffix);
@@ -40,10 +35,11 @@ std::optional<fs::path> findOverride(const fs::path& overrideDir, std::string_vi
     if (!fs::is_directory(folder, error)) {
         return std::nullopt;
     }
-    const std::string wanted = lower(std::string(clip) + ".wav");
+    const std::string wanted = content::lowerAscii(std::string(clip) + ".wav");
     std::optional<fs::path> found;
     for (const fs::directory_entry& entry : fs::directory_iterator(folder, error)) {
-        if (entry.is_regular_file(error) && lower(entry.path().filename().string()) == wanted) {
+        if (entry.is_regular_file(error) &&
+            content::lowerAscii(entry.path().filename().string()) == wanted) {
             // Of several spellings, take the first by name so every build picks the same.
             if (!found || entry.path().filename() < found->filename()) {
                 found = entry.path();
@@ -91,7 +87,34 @@ void convertRecording(const Tools& tools, const fs::path& in, const fs::path& ou
     const bool audible = std::any_of(sound.samples.begin(), sound.samples.end(),
                                      [](std::int16_t s) { return s > 3000 || s < -3000; });
     if (!audible) {
-        throw std::runtime_error(in.string() + " holds no audible sound");
+        throw NoAudibleSound(in.generic_string() + " holds no audible sound");
+    }
+}
+
+void convertSchoolRecording(const Tools& tools, const fs::path& recording, const fs::path& out) {
+    if (!content::looksLikeWav(recording)) {
+        throw content::ContentProblem(content::notAWavRecording(recording));
+    }
+    std::error_code ignored;
+    try {
+        convertRecording(tools, recording, out);
+    } catch (const ProgramFailed& failed) {
+        fs::remove(out, ignored);
+        // sox says why in its last line ("sox FAIL formats: can't open input file `...': WAVE:
+        // ..."); the school needs only the part after the file's name.
+        std::string reason = failed.reason();
+        const auto afterName = reason.rfind("': ");
+        if (afterName != std::string::npos) {
+            reason = reason.substr(afterName + 3);
+        }
+        throw content::ContentProblem(recording.generic_string() + " could not be read" +
+                                      (reason.empty() ? "" : " (" + reason + ")") +
+                                      ": save it again as a plain WAV recording (16-bit PCM)");
+    } catch (const NoAudibleSound&) {
+        fs::remove(out, ignored);
+        throw content::ContentProblem(recording.generic_string() +
+                                      " holds no audible sound (record it again, nearer the "
+                                      "microphone, or delete it to keep the computer voice)");
     }
 }
 
@@ -121,7 +144,7 @@ void buildClip(const Tools& tools, const ClipJob& job) {
 
     const fs::path wavPart = partName(job.wavOut, ".part");
     if (const auto recording = findOverride(job.overrideDir, job.name)) {
-        convertRecording(tools, *recording, wavPart);
+        convertSchoolRecording(tools, *recording, wavPart);
     } else {
         synthesiseSpeech(tools, speech, wavPart);
     }

@@ -5,6 +5,7 @@
 
 #include <filesystem>
 #include <optional>
+#include <stdexcept>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -33,11 +34,24 @@ std::vector<std::string> soxToClipFormat(const Tools& tools, const std::filesyst
 std::optional<std::filesystem::path> findOverride(const std::filesystem::path& overrideDir,
                                                   std::string_view clip);
 
+// A converted recording that holds nothing a child could hear.
+class NoAudibleSound : public std::runtime_error {
+public:
+    explicit NoAudibleSound(const std::string& message) : std::runtime_error(message) {}
+};
+
 // Turns any WAV sox can read into a narrator clip: mono, 11025 Hz, 16-bit, rumble below
 // 60 Hz removed, silence at both ends trimmed to a short pad and pauses inside cut to at
 // most 0.6 s, normalised to -1 dBFS. No dither, so the same input gives the same bytes.
+// Throws ProgramFailed when sox cannot read `in` and NoAudibleSound when nothing audible is left.
 void convertRecording(const Tools& tools, const std::filesystem::path& in,
                       const std::filesystem::path& out);
+
+// A school's recording converted as above. Every way it can be unusable (not a WAV file, a WAV
+// sox cannot read, nothing audible in it) throws content::ContentProblem naming the file as
+// given and saying what to do.
+void convertSchoolRecording(const Tools& tools, const std::filesystem::path& recording,
+                            const std::filesystem::path& out);
 
 // Speaks `text` with flite's "slt" voice, a little slower than its default for young
 // listeners, and converts the result as above.

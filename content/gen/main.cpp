@@ -8,16 +8,23 @@
 //                                          school's own) adds a puzzle after the drawn ones
 //   hc_artgen manifest OUT VISUALDIR PUZZLES [AUDIO.manifest]
 //                                          the packing list of DATA.ERF, sorted by name
+//   hc_artgen check OVERRIDEDIR PUZZLEDIR [REPORT]
+//                                          a school's recordings and puzzle pictures, before
+//                                          anything is made from them: warnings, and refusals
+//                                          that stop the build; both also appended to REPORT
 //
 // Every output depends only on the code and the inputs, never on the time or the machine's
 // state, so two builds write the same bytes.
 
 #include "content/gen/art.h"
 #include "content/gen/generators.h"
+#include "content/gen/school_pictures.h"
 
 #include "archive/error.h"
 #include "content/entry_names.h"
+#include "content/school_files.h"
 
+#include <QCoreApplication>
 #include <QGuiApplication>
 
 extern "C" {
@@ -165,11 +172,26 @@ void writeManifest(const std::string& out, const std::string& visualDir, int puz
     writeIfChanged(out + ".fingerprint", fingerprint);
 }
 
+// Qt's note that XDG_RUNTIME_DIR is unset (usual for a build without a desktop session) means
+// nothing to a tool that keeps no runtime files; everything else Qt says is passed on.
+QtMessageHandler g_qtHandler = nullptr;
+void quietQtMessages(QtMsgType type, const QMessageLogContext& context, const QString& message) {
+    if (message.startsWith(QLatin1String("QStandardPaths: XDG_RUNTIME_DIR"))) {
+        return;
+    }
+    if (g_qtHandler) {
+        g_qtHandler(type, context, message);
+    } else {
+        std::fprintf(stderr, "%s\n", qPrintable(message));
+    }
+}
+
 int usage() {
     std::fputs("usage: hc_artgen pictures|bee OUTDIR\n"
                "       hc_artgen movies OUTDIR AUDIODIR\n"
                "       hc_artgen puzzles OUTDIR AUDIODIR [PICTURE...]\n"
-               "       hc_artgen manifest OUT VISUALDIR PUZZLES [AUDIO.manifest]\n",
+               "       hc_artgen manifest OUT VISUALDIR PUZZLES [AUDIO.manifest]\n"
+               "       hc_artgen check OVERRIDEDIR PUZZLEDIR [REPORT]\n",
                stderr);
     return 2;
 }
@@ -181,6 +203,7 @@ int main(int argc, char** argv) {
     qputenv("QT_QPA_PLATFORM", "offscreen");
     qputenv("QT_QPA_FONTDIR", "/usr/share/fonts");
     av_log_set_level(AV_LOG_ERROR);
+    g_qtHandler = qInstallMessageHandler(quietQtMessages);
     if (argc < 3) {
         return usage();
     }
@@ -193,6 +216,19 @@ int main(int argc, char** argv) {
             }
             writeManifest(out, argv[3], std::atoi(argv[4]), argc > 5 ? argv[5] : "");
             return 0;
+        }
+        if (command == "check") {
+            if (argc < 4) {
+                return usage();
+            }
+            // Reading pictures needs no display and no fonts.
+            QCoreApplication app(argc, argv);
+            const std::vector<std::string> clips(hc::entries::kClips.begin(),
+                                                 hc::entries::kClips.end());
+            hc::content::Findings findings;
+            hc::content::checkRecordings(out, clips, findings);
+            hc::content::checkPuzzlePictures(argv[3], findings);
+            return findings.finish(argc > 4 ? argv[4] : "");
         }
         QGuiApplication app(argc, argv);
         hc::content::loadFonts();
@@ -210,6 +246,10 @@ int main(int argc, char** argv) {
             return usage();
         }
         return 0;
+    } catch (const hc::content::ContentProblem& problem) {
+        // Said to the school as it stands, as the last thing the step prints.
+        std::fprintf(stderr, "%s\n", problem.what());
+        return 1;
     } catch (const std::exception& error) {
         std::fprintf(stderr, "hc_artgen %s: %s\n", command.c_str(), error.what());
         return 1;

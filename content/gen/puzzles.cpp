@@ -7,6 +7,7 @@
 #include "content/gen/bee.h"
 #include "content/gen/generators.h"
 #include "content/gen/scenes.h"
+#include "content/gen/school_pictures.h"
 #include "content/gen/sound.h"
 
 #include "content/entry_names.h"
@@ -18,6 +19,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdio>
 #include <filesystem>
 #include <functional>
 #include <numbers>
@@ -411,10 +413,7 @@ namespace {
 
 // A school's own picture, cut to the puzzle's shape: scaled to cover 141 x 133 and centred.
 QImage schoolPicture(const std::string& file) {
-    QImage source(QString::fromStdString(file));
-    if (source.isNull()) {
-        throw Error("Can't read the puzzle picture " + file + " (use a PNG, JPEG or BMP picture)");
-    }
+    const QImage source = readSchoolPicture(file);
     const QSize size = layout::kPuzzle;
     const QImage scaled =
         source.convertToFormat(QImage::Format_RGB32)
@@ -485,6 +484,8 @@ void writePuzzles(const std::string& outDir, const std::string& audioDir,
         writePuzzle(outDir, k, puzzleFrame(k, 0.0, 0), sparkle, frames,
                     [k](int f, double t) { return puzzleFrame(k, t, f); });
     }
+    std::fputs(schoolPuzzleList(kPuzzleCount, schoolPictures).c_str(), stdout);
+    std::fflush(stdout); // before any message on stderr about one of them
     int k = kPuzzleCount;
     for (const std::string& file : schoolPictures) {
         const QImage still = schoolPicture(file);
