@@ -3,6 +3,19 @@
 # Both run in ROOT, the top of the project, and pass the school's folders relative to it, so
 # every message names a file as the school knows it ("content/overrides/bee/welcome.wav").
 
+# hc_write_if_changed(path content)
+# Writes `content` to `path` only when it differs, so that the file's time (and with it every
+# step depending on it) changes only when its content does.
+function(hc_write_if_changed path content)
+    if(EXISTS "${path}")
+        file(READ "${path}" old)
+        if(old STREQUAL content)
+            return()
+        endif()
+    endif()
+    file(WRITE "${path}" "${content}")
+endfunction()
+
 # hc_add_school_content_check(NAME target ROOT dir OVERRIDES dir PUZZLES dir REPORT file
 #                             ARTGEN exe)
 # A target that runs on every build and looks at the recordings in OVERRIDES/bee and the
@@ -44,13 +57,13 @@ function(hc_school_recording out_var)
 endfunction()
 
 # hc_add_clip_step(CLIP name TEXT file ROOT dir OVERRIDES dir OUT dir SELECT dir REPORT file
-#                  AUDIOGEN exe TOOLS args... [DEPENDS targets...])
+#                  AUDIOGEN exe TOOLS args...)
 # The custom command making OUT/bee/<name>.wav and .txt: the school's recording converted, or
 # the words of TEXT spoken by the computer voice. SELECT/<name>.source records which, so that
 # putting a recording in or taking it out makes the clip again.
 function(hc_add_clip_step)
-    cmake_parse_arguments(S "" "CLIP;TEXT;ROOT;OVERRIDES;OUT;SELECT;REPORT;AUDIOGEN"
-                          "TOOLS;DEPENDS" ${ARGN})
+    cmake_parse_arguments(S "" "CLIP;TEXT;ROOT;OVERRIDES;OUT;SELECT;REPORT;AUDIOGEN" "TOOLS"
+                          ${ARGN})
     hc_school_recording(recording OVERRIDES "${S_OVERRIDES}" CLIP "${S_CLIP}")
     set(selection "${S_SELECT}/${S_CLIP}.source")
     if(recording)
@@ -61,21 +74,14 @@ function(hc_add_clip_step)
         set(source "flite slt\n")
         set(comment "Speaking clip ${S_CLIP}")
     endif()
-    # Written only when it changes, so that its time changes only when the choice does.
-    set(old "")
-    if(EXISTS "${selection}")
-        file(READ "${selection}" old)
-    endif()
-    if(NOT old STREQUAL source)
-        file(WRITE "${selection}" "${source}")
-    endif()
+    hc_write_if_changed("${selection}" "${source}")
     file(RELATIVE_PATH overrides "${S_ROOT}" "${S_OVERRIDES}")
     add_custom_command(
         OUTPUT "${S_OUT}/bee/${S_CLIP}.wav" "${S_OUT}/bee/${S_CLIP}.txt"
         COMMAND ${S_AUDIOGEN} clip --name ${S_CLIP} --text "${S_TEXT}" --override-dir "${overrides}"
                 --wav "${S_OUT}/bee/${S_CLIP}.wav" --memo "${S_OUT}/bee/${S_CLIP}.txt"
                 --report "${S_REPORT}" ${S_TOOLS}
-        DEPENDS ${S_AUDIOGEN} "${S_TEXT}" "${selection}" ${recording} ${S_DEPENDS}
+        DEPENDS ${S_AUDIOGEN} "${S_TEXT}" "${selection}" ${recording}
         WORKING_DIRECTORY "${S_ROOT}"
         COMMENT "${comment}"
         VERBATIM)

@@ -41,8 +41,6 @@ public:
     void warn(std::string message);
     void refuse(std::string message);
     bool anyRefused() const { return !m_refusals.empty(); }
-    const std::vector<std::string>& warnings() const { return m_warnings; }
-    const std::vector<std::string>& refusals() const { return m_refusals; }
 
     // Prints the warnings, then the refusals (so a refusal is the last thing printed), to
     // stderr, and appends the same text to `reportFile` when it is not empty. Returns the

@@ -23,6 +23,7 @@ namespace {
 namespace fs = std::filesystem;
 using hc::test::readFile;
 using hc::test::runShell;
+using hc::test::shellQuoted;
 using hc::test::toolPath;
 using hc::test::ToolRun;
 using hc::test::writeFile;
@@ -33,14 +34,6 @@ const std::string kNotAWav = "content/overrides/bee/goodbye.wav is not a WAV rec
 // The start of an MP3 file: what a recording saved in another format and renamed looks like.
 const std::string kMp3Bytes = std::string("ID3\x03\x00\x00\x00\x00\x00\x0a", 10) +
                               std::string(10, '\0') + "\xff\xfb\x90\x64" + std::string(400, 'x');
-
-std::string quoted(const std::string& arg) {
-    std::string out = "'";
-    for (char c : arg) {
-        out += c == '\'' ? std::string("'\\''") : std::string(1, c);
-    }
-    return out + "'";
-}
 
 // Runs a command line with its error output joined to its output, in the order printed.
 ToolRun run(const std::string& commandLine) {
@@ -116,24 +109,24 @@ protected:
 
     // The check the build runs first, as it runs it: from the top of the project.
     ToolRun check() {
-        return run(quoted(toolPath("hc_artgen")) +
+        return run(shellQuoted(toolPath("hc_artgen")) +
                    " check content/overrides content/puzzles report.txt");
     }
 
     ToolRun clipStep(const std::string& clip) {
         writeFile("words.txt", "Hello.\n");
-        return run(quoted(toolPath("hc_audiogen")) + " clip --name " + clip +
+        return run(shellQuoted(toolPath("hc_audiogen")) + " clip --name " + clip +
                    " --text words.txt --override-dir content/overrides --wav out/" + clip +
                    ".wav --memo out/" + clip + ".txt --report report.txt --flite " +
-                   quoted(HC_FLITE) + " --sox " + quoted(HC_SOX));
+                   shellQuoted(HC_FLITE) + " --sox " + shellQuoted(HC_SOX));
     }
 
     ToolRun puzzleStep(const std::vector<std::string>& pictures) {
         const char* audio = std::getenv("HC_AUDIO_OUT_DIR");
-        std::string command = quoted(toolPath("hc_artgen")) + " puzzles visual " +
-                              quoted(audio != nullptr ? audio : "");
+        std::string command = shellQuoted(toolPath("hc_artgen")) + " puzzles visual " +
+                              shellQuoted(audio != nullptr ? audio : "");
         for (const std::string& picture : pictures) {
-            command += " " + quoted(picture);
+            command += " " + shellQuoted(picture);
         }
         return run(command);
     }
@@ -333,11 +326,11 @@ add_custom_command(OUTPUT ${pieces}
 add_custom_target(content ALL DEPENDS ${pieces} "${CMAKE_BINARY_DIR}/out/bee/welcome.wav")
 add_dependencies(content content_check)
 )");
-    const ToolRun configured = run(quoted(HC_CMAKE) + " -S . -B build -G Ninja " +
-                                   "-DCMAKE_MAKE_PROGRAM=" + quoted(HC_NINJA));
+    const ToolRun configured = run(shellQuoted(HC_CMAKE) + " -S . -B build -G Ninja " +
+                                   "-DCMAKE_MAKE_PROGRAM=" + shellQuoted(HC_NINJA));
     ASSERT_EQ(configured.status, 0) << configured.out;
 
-    const ToolRun stopped = run(quoted(HC_CMAKE) + " --build build");
+    const ToolRun stopped = run(shellQuoted(HC_CMAKE) + " --build build");
     EXPECT_NE(stopped.status, 0);
     const auto lines = linesOf(stopped.out);
     ASSERT_GE(lines.size(), 3u) << stopped.out;
@@ -355,7 +348,7 @@ add_dependencies(content content_check)
     // it uses, and warns about the file it leaves alone.
     fs::remove("content/overrides/bee/goodbye.wav");
     writeFile("content/overrides/bee/goodby.wav", toneWav());
-    const ToolRun built = run(quoted(HC_CMAKE) + " --build build");
+    const ToolRun built = run(shellQuoted(HC_CMAKE) + " --build build");
     ASSERT_EQ(built.status, 0) << built.out;
     EXPECT_TRUE(contains(built.out, "Using your recording content/overrides/bee/welcome.wav"))
         << built.out;

@@ -12,6 +12,14 @@ std::string toolPath(const std::string& tool) {
     return std::string(tools != nullptr ? tools : ".") + "/" + tool;
 }
 
+std::string shellQuoted(const std::string& arg) {
+    std::string out = "'";
+    for (char c : arg) {
+        out += c == '\'' ? std::string("'\\''") : std::string(1, c);
+    }
+    return out + "'";
+}
+
 ToolRun runShell(const std::string& commandLine) {
     const std::string command = "{ " + commandLine + "; } >out.txt 2>err.txt";
     const int raw = std::system(command.c_str());

@@ -5,6 +5,7 @@
 #include "content/audio/midi_song.h"
 #include "media_probe.h"
 #include "temp_dir.h"
+#include "tool_run.h"
 #include "wav_fixture.h"
 
 #include <cmath>
@@ -23,6 +24,7 @@ namespace fs = std::filesystem;
 using hc::test::pcmWav;
 using hc::test::probeWav;
 using hc::test::readFile;
+using hc::test::shellQuoted;
 using hc::test::toneWithPauses;
 using hc::test::writeFile;
 
@@ -31,22 +33,15 @@ struct Result {
     std::string output;
 };
 
-std::string quoted(const std::string& arg) {
-    std::string out = "'";
-    for (char c : arg) {
-        out += c == '\'' ? std::string("'\\''") : std::string(1, c);
-    }
-    return out + "'";
-}
-
 // Runs hc_audiogen with the build's tools; returns its exit status and what it printed.
 Result audiogen(const std::vector<std::string>& args) {
-    std::string command = quoted(HC_AUDIOGEN);
+    std::string command = shellQuoted(HC_AUDIOGEN);
     for (const std::string& arg : args) {
-        command += " " + quoted(arg);
+        command += " " + shellQuoted(arg);
     }
-    command += " --flite " + quoted(HC_FLITE) + " --sox " + quoted(HC_SOX) + " --espeak " +
-               quoted(HC_ESPEAK) + " --soundfont " + quoted(HC_SOUNDFONT) + " 2>&1";
+    command += " --flite " + shellQuoted(HC_FLITE) + " --sox " + shellQuoted(HC_SOX) +
+               " --espeak " + shellQuoted(HC_ESPEAK) + " --soundfont " + shellQuoted(HC_SOUNDFONT) +
+               " 2>&1";
     FILE* pipe = popen(command.c_str(), "r");
     if (!pipe) {
         throw std::runtime_error("cannot run " + command);
