@@ -2,6 +2,7 @@
 // network folder do: every result and every new user must be in the file afterwards.
 
 #include "datafiles/file_ops.h"
+#include "datafiles/history.h"
 #include "datafiles/user_file.h"
 #include "file_bytes.h"
 #include "temp_dir.h"
@@ -107,6 +108,50 @@ TEST_F(ConcurrencyTest, UsersAddedAtOnceAreAllThere) {
               UserFileOk);
     EXPECT_EQ(names.size(), static_cast<std::size_t>(kProcesses * kEach + 1));
     EXPECT_EQ(std::count(names.begin(), names.end(), "Shared"), 1);
+}
+
+TEST_F(ConcurrencyTest, HistoryLinesAppendedAtOnceAreAllKept) {
+    // Eight machines finishing their tests together, the history not there yet at first.
+    const std::string file = path("HISTORY.CSV");
+    constexpr int kProcesses = 8;
+    constexpr int kTests = 6;
+    constexpr int kWords = 5;
+    runInProcesses(kProcesses, [&](int index) {
+        History history(FileOps::system(), file);
+        int failures = 0;
+        for (int t = 0; t < kTests; ++t) {
+            std::vector<AnsweredWord> words;
+            for (int w = 0; w < kWords; ++w) {
+                words.push_back({"w" + std::to_string(index) + "-" + std::to_string(t), "x", w > 1});
+            }
+            // Two children share each machine's tests, so their test numbers race too.
+            failures += history.appendTest(index % 2 ? "Ann" : "Bob", "2026-03-02T09:00:00+00:00",
+                                           words) != HistoryStatus::Ok;
+            failures += history.appendPuzzle("Cy", "2026-03-02T09:00:00+00:00", t, 16, 0, 100) !=
+                        HistoryStatus::Ok;
+        }
+        return failures;
+    });
+    HistoryContents contents;
+    ASSERT_EQ(History(FileOps::system(), file).read({}, contents), HistoryStatus::Ok);
+    EXPECT_EQ(contents.damaged, 0);
+    ASSERT_EQ(contents.entries.size(), std::size_t{kProcesses * kTests * (kWords + 1)});
+    // Every test of a child has its own number that day: 1 to the child's count of tests.
+    for (const char* child : {"Ann", "Bob"}) {
+        std::vector<int> numbers;
+        for (const HistoryEntry& entry : contents.entries) {
+            if (entry.user == child && entry.activity == HistoryActivity::Spelling) {
+                numbers.push_back(entry.test);
+            }
+        }
+        std::sort(numbers.begin(), numbers.end());
+        numbers.erase(std::unique(numbers.begin(), numbers.end()), numbers.end());
+        std::vector<int> expected;
+        for (int n = 1; n <= kProcesses / 2 * kTests; ++n) {
+            expected.push_back(n);
+        }
+        EXPECT_EQ(numbers, expected) << child;
+    }
 }
 
 } // namespace
