@@ -605,8 +605,8 @@ std::vector<ProgressPoint> progressPoints(const std::vector<HistoryEntry>& entri
             right.push_back(0);
             continue;
         }
-        const std::string key = folded(entry.user) + '\n' + entry.time + '\n' +
-                                std::to_string(entry.test);
+        const std::string key =
+            folded(entry.user) + '\n' + entry.time + '\n' + std::to_string(entry.test);
         const auto [found, added] = testIndex.try_emplace(key, points.size());
         if (added) {
             points.push_back({entry.time, entry.activity, 0, 0});

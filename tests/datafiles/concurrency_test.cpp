@@ -122,7 +122,8 @@ TEST_F(ConcurrencyTest, HistoryLinesAppendedAtOnceAreAllKept) {
         for (int t = 0; t < kTests; ++t) {
             std::vector<AnsweredWord> words;
             for (int w = 0; w < kWords; ++w) {
-                words.push_back({"w" + std::to_string(index) + "-" + std::to_string(t), "x", w > 1});
+                words.push_back(
+                    {"w" + std::to_string(index) + "-" + std::to_string(t), "x", w > 1});
             }
             // Two children share each machine's tests, so their test numbers race too.
             failures += history.appendTest(index % 2 ? "Ann" : "Bob", "2026-03-02T09:00:00+00:00",

@@ -70,17 +70,15 @@ TEST_F(HistoryTest, TextsRoundTrip) {
         const char* word;
         const char* answer;
     } rows[] = {
-        {"Smith, Ann", "a,b", ","},
-        {"Ann \"Bee\" Lee", "\"", "say \"hi\""},
-        {"Zoë Ñúñez", "naïve", "café"},
-        {"Ann", "word", ""},                 // nothing typed
-        {"\"quoted\"", "\"\"", "a\"\",\"b"}, // quotes at the ends of a field
+        {"Smith, Ann", "a,b", ","},          {"Ann \"Bee\" Lee", "\"", "say \"hi\""},
+        {"Zoë Ñúñez", "naïve", "café"},      {"Ann", "word", ""}, // nothing typed
+        {"\"quoted\"", "\"\"", "a\"\",\"b"},                      // quotes at the ends of a field
     };
     History file = history();
     for (const auto& row : rows) {
-        ASSERT_EQ(file.appendTest(row.user, "2026-03-02T09:00:00-05:00",
-                                  {{row.word, row.answer, false}}),
-                  HistoryStatus::Ok);
+        ASSERT_EQ(
+            file.appendTest(row.user, "2026-03-02T09:00:00-05:00", {{row.word, row.answer, false}}),
+            HistoryStatus::Ok);
     }
     HistoryContents contents;
     ASSERT_EQ(file.read({}, contents), HistoryStatus::Ok);
@@ -111,14 +109,14 @@ TEST_F(HistoryTest, DamagedLinesAreSkippedAndCounted) {
     } rows[] = {
         {kHeader + good + "2026-03-02T09:00:00+00:00,Ann,spel", 1, 1}, // killed mid-line
         {kHeader + good + "2026-03-02T09:00:00+00:00,Ann,spelling,cat,cat,right,1,,,,", 1, 1},
-        {"time,user,act", 0, 1},                                      // killed in the header
-        {kHeader + std::string("not,a,record\r\n") + good, 1, 1},     // a stranger's line
-        {kHeader + std::string("2026-13-02T09:00:00+00:00,Ann,spelling,cat,cat,right,1,,,,\r\n"),
-         0, 1},                                                        // no such month
+        {"time,user,act", 0, 1},                                  // killed in the header
+        {kHeader + std::string("not,a,record\r\n") + good, 1, 1}, // a stranger's line
+        {kHeader + std::string("2026-13-02T09:00:00+00:00,Ann,spelling,cat,cat,right,1,,,,\r\n"), 0,
+         1}, // no such month
         {kHeader + std::string("2026-03-02T09:00:00+00:00,Ann,spelling,cat,\"cat,right,1,,,,\r\n"),
-         0, 1},                                                        // a quote never closed
+         0, 1}, // a quote never closed
         {kHeader + std::string("2026-03-02T09:00:00+00:00,Ann,phonogram,,,,,1,2,3,101\r\n"), 0,
-         1},                                                           // per cent above 100
+         1}, // per cent above 100
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.bytes);
@@ -155,7 +153,7 @@ TEST_F(HistoryTest, WordsToPractiseOrderAndMasteredRule) {
         spelled("2026-03-02T09:00:00+00:00", "Ann", "was", false),
         spelled("2026-03-02T09:00:00+00:00", "Ann", "they", false),
         spelled("2026-03-03T09:00:00+00:00", "Ann", "they", false),
-        spelled("2026-03-03T09:00:00+00:00", "Ann", "cat", true), // never missed: not listed
+        spelled("2026-03-03T09:00:00+00:00", "Ann", "cat", true),  // never missed: not listed
         spelled("2026-03-04T09:00:00+00:00", "Ann", "Said", true), // letter case ignored
         spelled("2026-03-05T09:00:00+00:00", "Ann", "said", true),
         spelled("2026-03-05T09:00:00+00:00", "Ann", "was", true),
@@ -206,7 +204,7 @@ TEST_F(HistoryTest, TotalsCompareThisWeekWithTheFourBefore) {
         entry.test = test;
         entries.push_back(entry);
     };
-    add("2026-01-30T09:00:00+00:00", 1, true); // five weeks before: counted in neither period
+    add("2026-01-30T09:00:00+00:00", 1, true);  // five weeks before: counted in neither period
     add("2026-02-02T09:00:00+00:00", 1, false); // first day of the four weeks before
     add("2026-02-02T09:00:00+00:00", 1, true);
     add("2026-03-01T23:59:59+00:00", 1, false); // the Sunday before

@@ -6,11 +6,13 @@
 // understand (usage on stderr).
 
 #include "datafiles/file_ops.h"
+#include "datafiles/history.h"
 #include "datafiles/settings.h"
 #include "datafiles/text_codec.h"
 #include "datafiles/user_file.h"
 #include "datafiles/word_list.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <charconv>
 #include <cstdio>
@@ -33,8 +35,17 @@ constexpr const char* kUsage =
     "  hcadmin users import FILE ROSTER\n"
     "      adds the names of a class roster, one a line\n"
     "  hcadmin users delete FILE NAME\n"
+    "      also removes the user's lines from the results history beside FILE\n"
     "  hcadmin users record FILE NAME spelling|phonogram PERCENT\n"
     "      records a result as the activities do, weighted by OPTIONS.DAT here\n"
+    "  hcadmin history export [--since DATE] [--user NAME] [--users FILE]\n"
+    "      the results history as CSV (DATE is YYYY-MM-DD); the history is the one beside\n"
+    "      FILE, by default beside the user file OPTIONS.DAT here names\n"
+    "  hcadmin history words NAME [--users FILE]\n"
+    "      the words NAME should practise: word, times missed, last missed, right since,\n"
+    "      mastered (TAB between)\n"
+    "  hcadmin history forget NAME [--users FILE]\n"
+    "      removes every line of NAME from the results history\n"
     "  hcadmin options show\n"
     "      OPTIONS.DAT of the current directory, or the defaults\n";
 
@@ -244,6 +255,17 @@ int usersDelete(const std::string& path, std::string_view nameArgument) {
         return fail(UserFileMessage(UserFileNotFound));
     }
     std::printf("deleted: %s\n", shown(hc::recordName(hc::newUserRecord(name))).c_str());
+    // The child's answers go with the child.
+    hc::History history(hc::FileOps::system(), hc::historyPathFor(path));
+    int forgotten = 0;
+    const hc::HistoryStatus status =
+        history.forget(hc::cp1252ToUtf8(hc::recordName(hc::newUserRecord(name))), &forgotten);
+    if (status != hc::HistoryStatus::Ok) {
+        return fail("hcadmin: " + historyMessage(status, history.path()));
+    }
+    if (forgotten > 0) {
+        std::printf("forgotten: %d lines of the results history\n", forgotten);
+    }
     return 0;
 }
 
@@ -282,6 +304,128 @@ int usersRecord(const std::string& path, std::string_view nameArgument, std::str
     return 0;
 }
 
+// The options of a history command: the user file whose history it is, and the filters.
+struct HistoryArguments {
+    std::string usersFile;
+    std::string since;
+    std::string user;
+    std::vector<std::string_view> rest;
+};
+
+// Reads --users, --since and --user (those `allowed` names) wherever they stand; the other
+// arguments go to `rest`. False, after a usage message, on a bad option.
+bool historyArguments(const std::vector<std::string_view>& args,
+                      const std::vector<std::string_view>& allowed, HistoryArguments& parsed,
+                      int& status) {
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        const std::string_view arg = args[i];
+        if (!arg.starts_with("--")) {
+            parsed.rest.push_back(arg);
+            continue;
+        }
+        if (std::find(allowed.begin(), allowed.end(), arg) == allowed.end() ||
+            i + 1 == args.size()) {
+            status =
+                usageError("unknown option or option without its value: " + shownArgument(arg));
+            return false;
+        }
+        const std::string value(args[++i]);
+        if (arg == "--users") {
+            parsed.usersFile = value;
+        } else if (arg == "--since") {
+            if (!hc::isHistoryDate(value)) {
+                status = usageError("DATE is a day of the calendar as YYYY-MM-DD");
+                return false;
+            }
+            parsed.since = value;
+        } else {
+            parsed.user = value;
+        }
+    }
+    if (parsed.usersFile.empty()) {
+        const OptionsFileResult loaded = OptionsFileLoad();
+        if (loaded != OptionsFileOk) {
+            status = fail(OptionsFileMessage(loaded));
+            return false;
+        }
+        parsed.usersFile = hc::nativePath(hc::textOf(Settings.HDfile));
+    }
+    return true;
+}
+
+// A name from the command line as the history stores it: UTF-8 of what the user file can hold.
+bool historyName(std::string_view argument, std::string& name) {
+    std::string stored;
+    if (!storedName(argument, stored)) {
+        return false;
+    }
+    name = hc::cp1252ToUtf8(hc::recordName(hc::newUserRecord(stored)));
+    return true;
+}
+
+int history(const std::vector<std::string_view>& args) {
+    if (args.empty()) {
+        return usageError("unknown history command");
+    }
+    const std::string_view command = args[0];
+    HistoryArguments parsed;
+    int status = 0;
+    const std::vector<std::string_view> allowed =
+        command == "export" ? std::vector<std::string_view>{"--users", "--since", "--user"}
+                            : std::vector<std::string_view>{"--users"};
+    if (!historyArguments({args.begin() + 1, args.end()}, allowed, parsed, status)) {
+        return status;
+    }
+    hc::History history(hc::FileOps::system(), hc::historyPathFor(parsed.usersFile));
+    if (command == "forget" && parsed.rest.size() == 1) {
+        std::string name;
+        if (!historyName(parsed.rest[0], name)) {
+            return kFailure;
+        }
+        int removed = 0;
+        const hc::HistoryStatus forgotten = history.forget(name, &removed);
+        if (forgotten != hc::HistoryStatus::Ok) {
+            return fail("hcadmin: " + historyMessage(forgotten, history.path()));
+        }
+        std::printf("forgotten: %d lines of %s\n", removed, shownArgument(name).c_str());
+        return 0;
+    }
+    hc::HistoryFilter filter;
+    filter.since = parsed.since;
+    if (command == "words" && parsed.rest.size() == 1) {
+        if (!historyName(parsed.rest[0], filter.user)) {
+            return kFailure;
+        }
+    } else if (command == "export" && parsed.rest.empty()) {
+        if (!parsed.user.empty() && !historyName(parsed.user, filter.user)) {
+            return kFailure;
+        }
+    } else {
+        return usageError("unknown history command or wrong number of arguments");
+    }
+    hc::HistoryContents contents;
+    const hc::HistoryStatus read = history.read(filter, contents);
+    if (read != hc::HistoryStatus::Ok && read != hc::HistoryStatus::NoFile) {
+        return fail("hcadmin: " + historyMessage(read, history.path()));
+    }
+    if (contents.damaged > 0) {
+        std::fprintf(stderr, "hcadmin: skipped %d damaged lines of %s\n", contents.damaged,
+                     history.path().c_str());
+    }
+    if (command == "export") {
+        std::printf("%s\r\n", std::string(hc::kHistoryHeader).c_str());
+        for (const hc::HistoryEntry& entry : contents.entries) {
+            std::fputs(hc::formatHistoryLine(entry).c_str(), stdout);
+        }
+        return 0;
+    }
+    for (const hc::PractiseWord& word : hc::wordsToPractise(contents.entries)) {
+        std::printf("%s\t%d\t%s\t%d\t%s\n", shownArgument(word.word).c_str(), word.missed,
+                    word.lastMissed.c_str(), word.rightSince, word.mastered() ? "mastered" : "");
+    }
+    return 0;
+}
+
 int optionsShow() {
     const OptionsFileResult loaded = OptionsFileLoad();
     if (loaded != OptionsFileOk) {
@@ -314,6 +458,9 @@ int run(const std::vector<std::string_view>& args) {
             return optionsShow();
         }
         return usageError("unknown options command");
+    }
+    if (args[0] == "history") {
+        return history({args.begin() + 1, args.end()});
     }
     if (args[0] != "users" || args.size() < 3) {
         return usageError("unknown command");

@@ -1,4 +1,5 @@
 #include "datafiles/file_ops.h"
+#include "datafiles/history.h"
 #include "datafiles/settings.h"
 #include "datafiles/user_file.h"
 #include "file_bytes.h"
@@ -138,6 +139,44 @@ TEST_F(HcadminTest, Deletes) {
     EXPECT_EQ(run.err, "UserFile Error: Can't find user in ERF\n");
 }
 
+TEST_F(HcadminTest, HistoryExportsListsWordsAndForgets) {
+    writeFile(path("U.ERF"), userFileBytes({recordBytes("Ann"), recordBytes("Zo\xEB")}));
+    const std::string header =
+        "time,user,activity,word,answer,result,test,puzzle,right_clicks,wrong_clicks,percent\r\n";
+    const std::string ann1 = "2026-03-02T09:00:00+00:00,Ann,spelling,said,sed,wrong,1,,,,\r\n";
+    const std::string zoe =
+        "2026-03-03T09:00:00+00:00,Zo\xC3\xAB,spelling,\"a,b\",ab,wrong,1,,,,\r\n";
+    const std::string ann2 = "2026-03-04T09:00:00+00:00,Ann,phonogram,,,,,3,16,4,80\r\n";
+    writeFile(path("HISTORY.CSV"), header + ann1 + zoe + ann2 + "2026-03-04T09:00:00+00:00,An");
+    // OPTIONS.DAT is not there: its default user file USERS.ERF, whose history is this folder's.
+    ToolRun run = hcadmin("history export");
+    EXPECT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(run.out, header + ann1 + zoe + ann2);
+    EXPECT_EQ(run.err, "hcadmin: skipped 1 damaged lines of " + path("HISTORY.CSV") + "\n");
+    run = hcadmin("history export --users U.ERF --since 2026-03-03 --user ann");
+    EXPECT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(run.out, header + ann2);
+    run = hcadmin("history words 'Zo\xC3\xAB' --users U.ERF");
+    EXPECT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(run.out, "a,b\t1\t2026-03-03T09:00:00+00:00\t0\t\n");
+    for (const char* bad : {"history export --since 2026-02-30", "history export --size 3",
+                            "history words", "history forget Ann --user Ann", "history"}) {
+        SCOPED_TRACE(bad);
+        EXPECT_EQ(hcadmin(bad).status, 2);
+    }
+
+    // Deleting a user takes their lines with them; forgetting alone leaves the user file.
+    run = hcadmin("users delete U.ERF ANN");
+    EXPECT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(run.out, "deleted: ANN\nforgotten: 2 lines of the results history\n");
+    EXPECT_EQ(readFile(path("HISTORY.CSV")), header + zoe);
+    run = hcadmin("history forget 'zo\xC3\xAB' --users U.ERF");
+    EXPECT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(run.out, "forgotten: 1 lines of zo\xC3\xAB\n");
+    EXPECT_EQ(readFile(path("HISTORY.CSV")), header);
+    EXPECT_EQ(readFile(path("U.ERF")), userFileBytes({recordBytes("Zo\xEB")}));
+}
+
 TEST_F(HcadminTest, ShowsTheOptions) {
     ToolRun run = hcadmin("options show");
     EXPECT_EQ(run.status, 0) << run.err;
@@ -209,7 +248,8 @@ TEST_F(HcadminTest, OutputThatCannotBeWrittenFails) {
     writeFile(path("roster.txt"), "Cy\n");
     for (const char* command : {"users list U.ERF", "users show U.ERF Ann", "users add U.ERF Dee",
                                 "users import U.ERF roster.txt", "users delete U.ERF Bob",
-                                "users record U.ERF Ann spelling 50", "options show", "--help"}) {
+                                "users record U.ERF Ann spelling 50", "options show", "--help",
+                                "history export --users U.ERF"}) {
         SCOPED_TRACE(command);
         const ToolRun run = hcadmin(std::string(command) + " >/dev/full");
         EXPECT_EQ(run.status, 1);
