@@ -2,6 +2,7 @@
 
 #include "datafiles/file_lock.h"
 #include "datafiles/file_ops.h"
+#include "datafiles/text_codec.h"
 
 #include <algorithm>
 #include <array>
@@ -593,6 +594,34 @@ HistoryStatus History::forget(std::string_view user, int* removed) {
         *removed = count;
     }
     return HistoryStatus::Ok;
+}
+
+namespace {
+
+std::string notWritten(const History& history, HistoryStatus status) {
+    if (status == HistoryStatus::Ok) {
+        return {};
+    }
+    return "The result is saved, but the results history could not be written: " +
+           historyMessage(status, history.path());
+}
+
+} // namespace
+
+std::string recordTestHistory(std::string_view storedUserFile, std::string_view storedName,
+                              const std::vector<AnsweredWord>& words) {
+    const std::string userFile = nativePath(storedUserFile);
+    History history(FileOps::system(), historyPathFor(userFile), userFile);
+    return notWritten(history,
+                      history.appendTest(cp1252ToUtf8(storedName), historyTimeNow(), words));
+}
+
+std::string recordPuzzleHistory(std::string_view storedUserFile, std::string_view storedName,
+                                int puzzle, int rightClicks, int wrongClicks, int percent) {
+    const std::string userFile = nativePath(storedUserFile);
+    History history(FileOps::system(), historyPathFor(userFile), userFile);
+    return notWritten(history, history.appendPuzzle(cp1252ToUtf8(storedName), historyTimeNow(),
+                                                    puzzle, rightClicks, wrongClicks, percent));
 }
 
 std::vector<ProgressPoint> progressPoints(const std::vector<HistoryEntry>& entries) {

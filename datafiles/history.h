@@ -132,6 +132,16 @@ private:
     std::string m_permissionsFrom;
 };
 
+// The activities' way in: record one finished test's words, or one finished puzzle, in the
+// history beside the user file `storedUserFile` (its path as the settings store it) for the child
+// `storedName` (as the user file stores it, Windows-1252), at the current time. Returns an empty
+// text when the lines were written, else the message to show; the caller has already kept the
+// result in the user file, and the message says so.
+std::string recordTestHistory(std::string_view storedUserFile, std::string_view storedName,
+                              const std::vector<AnsweredWord>& words);
+std::string recordPuzzleHistory(std::string_view storedUserFile, std::string_view storedName,
+                                int puzzle, int rightClicks, int wrongClicks, int percent);
+
 // One point of a child's progress chart: a spelling test (the per cent of its words spelled
 // right) or a puzzle (its per cent).
 struct ProgressPoint {

@@ -4,6 +4,7 @@
 #include "content/entry_names.h"
 #include "content/pictures.h"
 #include "controls/digit_box.h"
+#include "datafiles/history.h"
 #include "datafiles/text_codec.h"
 #include "platform/desktop/application.h"
 #include "platform/desktop/event_wait.h"
@@ -567,10 +568,19 @@ void TPhonoForm::finishPuzzle() {
     showCounts();
     const UserFileResult stored =
         m_puzzle.storeResult(m_program.currentUserFile(), m_program.currentUserName());
+    // Only a result the user file kept has a history line; the message says it is kept.
+    const std::string unwritten =
+        stored != UserFileOk
+            ? std::string()
+            : hc::recordPuzzleHistory(m_program.currentUserFile(), m_program.currentUserName(),
+                                      m_puzzle.puzzle(), m_puzzle.correct(),
+                                      m_puzzle.total() - m_puzzle.correct(), m_puzzle.percent());
     const auto reportStore = [&] {
         // Losing a child's result silently would let the report card tell a wrong story.
         if (stored != UserFileOk) {
             m_program.app().showError(QString::fromLatin1(UserFileMessage(stored)));
+        } else if (!unwritten.empty()) {
+            m_program.app().showError(QString::fromStdString(unwritten));
         }
     };
 

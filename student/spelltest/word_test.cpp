@@ -328,6 +328,7 @@ void TWordTest::StartBtnClick() {
         return;
     }
     m_testWords.start();
+    m_answered.clear();
     for (TDigitBox* box : {m_totalBox, m_correctBox, m_percentBox}) {
         box->setTarget(0);
         box->setValue(box->target());
@@ -379,7 +380,10 @@ void TWordTest::OkBtnClick() {
     m_okBtn->setEnabled(false);
 
     m_totalBox->AddToTarget(1);
-    if (hc::sameTextIgnoringCase(m_answerEdit->text(), m_theWord->text())) {
+    const bool right = hc::sameTextIgnoringCase(m_answerEdit->text(), m_theWord->text());
+    m_answered.push_back(
+        {m_theWord->text().toStdString(), m_answerEdit->text().toStdString(), right});
+    if (right) {
         m_correctBox->AddToTarget(1);
         PlayRightAnimation();
     } else {
@@ -450,6 +454,11 @@ void TWordTest::recordResult() {
     if (result != UserFileOk) {
         // The result could not be kept: say so rather than lose it unnoticed.
         m_program.app().showError(QString::fromUtf8(UserFileMessage(result)));
+    } else if (const std::string unwritten = hc::recordTestHistory(
+                   m_program.currentUserFile(), m_program.currentUserName(), m_answered);
+               !unwritten.empty()) {
+        // Only a result the user file kept has a history line; the message says it is kept.
+        m_program.app().showError(QString::fromStdString(unwritten));
     }
 
     traceStep("recorded", m_testWords.index());

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "datafiles/history.h"
 #include "student/shell/extracted_file.h"
 #include "student/spelltest/test_rules.h"
 
@@ -120,6 +121,7 @@ private:
     hc::media::ClockTimer* m_doneTimer = nullptr;
 
     TestWords m_testWords;
+    std::vector<hc::AnsweredWord> m_answered; // this test's words, for the results history
     int m_cardPhase = 0;
     bool m_answering = false;
     bool m_closeRequested = false;

@@ -4,6 +4,8 @@
 
 #include "content/entry_names.h"
 #include "controls/digit_box.h"
+#include "datafiles/file_ops.h"
+#include "datafiles/history.h"
 #include "datafiles/user_file.h"
 #include "platform/media/clock_timer.h"
 #include "platform/media/media_player.h"
@@ -352,6 +354,17 @@ TEST_F(PhonoFormTest, AFinishedPuzzlePlaysItsMovieStoresTheResultAndDarkensRepea
     EXPECT_EQ(counter("PercentBox"), 94u);
     EXPECT_EQ(storedResult(), 95);
     EXPECT_TRUE(messages().empty());
+    // And the puzzle's line in the history beside the user file.
+    hc::HistoryContents history;
+    ASSERT_EQ(hc::History(hc::FileOps::system(), path("HISTORY.CSV")).read({}, history),
+              hc::HistoryStatus::Ok);
+    ASSERT_EQ(history.entries.size(), 1u);
+    EXPECT_EQ(history.entries[0].user, "Ann");
+    EXPECT_EQ(history.entries[0].activity, hc::HistoryActivity::Phonogram);
+    EXPECT_EQ(history.entries[0].puzzle, m_form->puzzle().puzzle());
+    EXPECT_EQ(history.entries[0].rightClicks, 16);
+    EXPECT_EQ(history.entries[0].wrongClicks, 1);
+    EXPECT_EQ(history.entries[0].percent, 94);
 
     // Repeat is dark and does nothing; Go deals the next puzzle; the board empties.
     EXPECT_TRUE(repeatDark());

@@ -6,6 +6,8 @@
 
 #include "content/entry_names.h"
 #include "controls/digit_box.h"
+#include "datafiles/file_ops.h"
+#include "datafiles/history.h"
 #include "datafiles/settings.h"
 #include "datafiles/user_file.h"
 #include "platform/media/clock_timer.h"
@@ -19,6 +21,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 
+#include <filesystem>
 #include <fstream>
 
 namespace hc::test::student {
@@ -143,6 +146,19 @@ protected:
         };
     }
 
+    // The history's lines: user, word, answer, right or wrong, test number.
+    static std::vector<std::string> historyLines() {
+        hc::HistoryContents contents;
+        hc::History(hc::FileOps::system(), "HISTORY.CSV").read({}, contents);
+        EXPECT_EQ(contents.damaged, 0);
+        std::vector<std::string> lines;
+        for (const hc::HistoryEntry& entry : contents.entries) {
+            lines.push_back(entry.user + " " + entry.word + " " + entry.answer + " " +
+                            (entry.right ? "right " : "wrong ") + std::to_string(entry.test));
+        }
+        return lines;
+    }
+
     std::unique_ptr<TWordTest> m_screen;
     bool m_acting = false;
 };
@@ -239,6 +255,10 @@ TEST_F(WordTestTest, AThreeWordTestIsShownCountedAndRecorded) {
              EXPECT_NEAR(after.SpellAverage, (60 + 80 + 33) / 3.0, 1e-4);
              EXPECT_EQ(after.PhonoAverage, expected.PhonoAverage);
              EXPECT_EQ(after.Score, expected.Score);
+             // Every answer, as typed, in the history beside the user file.
+             EXPECT_EQ(historyLines(), (std::vector<std::string>{"Ann apple APPLE right 1",
+                                                                 "Ann banana bananna wrong 1",
+                                                                 "Ann cherry cherry  wrong 1"}));
              // The movies were opened once for the screen, not per word.
              EXPECT_EQ(m_screen->flashCardPlayer().fileName(), cardFile);
              EXPECT_EQ(temporaryFiles().size(), filesDuringTest);
@@ -255,6 +275,7 @@ TEST_F(WordTestTest, AThreeWordTestIsShownCountedAndRecorded) {
     const UserRecord after = record();
     EXPECT_EQ(after.SpellScores[9], 34) << "an abandoned test stores nothing";
     EXPECT_EQ(after.SpellScores[8], 81);
+    EXPECT_EQ(historyLines().size(), 3u);
 
     m_screen->FormDestroy();
     m_screen.reset();
@@ -354,6 +375,25 @@ TEST_F(WordTestTest, AResultThatCannotBeStoredIsReported) {
     EXPECT_EQ(messages()[0].text, QStringLiteral("UserFile Error: Can't open file."))
         << "the last user gone, the file went with it";
     EXPECT_EQ(messages()[0].icon, hc::MessageIcon::Error);
+}
+
+// The history that cannot be written costs the child nothing: the score is in the user file,
+// and the message says only the history is missing.
+TEST_F(WordTestTest, AHistoryThatCannotBeWrittenKeepsTheResult) {
+    writeWords("apple");
+    Settings.GetPercent = 101; // no reward
+    std::filesystem::create_directory("HISTORY.CSV");
+    ASSERT_TRUE(create());
+    auto steps = oneWord(QStringLiteral("apple"));
+    steps.push_back({"test over", [this] { return startBtn().isEnabled(); },
+                     [this] { m_screen->CancelBtnClick(); }});
+    run(steps);
+    EXPECT_EQ(record().SpellScores[9], 101);
+    ASSERT_EQ(messages().size(), 1u);
+    EXPECT_TRUE(messages()[0].text.startsWith(
+        QStringLiteral("The result is saved, but the results history could not be written: ")))
+        << messages()[0].text.toStdString();
+    EXPECT_TRUE(messages()[0].text.contains(QStringLiteral("HISTORY.CSV")));
 }
 
 TEST_F(WordTestTest, AnEmptyListRefusesStartAndAMissingListEndsTheCreation) {
