@@ -95,6 +95,11 @@ void FileLock::release() {
 }
 
 FileLock FileLock::acquire(const std::string& dataPath, Mode mode, int timeoutMs) {
+    // A data file that is not a regular file (a folder, a FIFO, a device) is never read or
+    // written, so no lock file is made beside it.
+    if (isSpecialFile(dataPath)) {
+        return FileLock();
+    }
     const std::string lockPath = sideFilePath(dataPath, ".lck");
     const int fd = ::open(lockPath.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0666);
     if (fd < 0) {

@@ -1,17 +1,63 @@
 #include "datafiles/file_ops.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <climits>
 #include <cstdlib>
 #include <fcntl.h>
+#include <limits>
 #include <memory>
 #include <sys/stat.h>
 #include <unistd.h>
 
 namespace hc {
 
+namespace {
+
+// The open(2) flags of an fopen mode ("rb", "r+b", "wb", "ab" and their "+" forms).
+int openFlags(std::string_view mode) {
+    const bool update = mode.find('+') != std::string_view::npos;
+    switch (mode.empty() ? 'r' : mode.front()) {
+    case 'w':
+        return (update ? O_RDWR : O_WRONLY) | O_CREAT | O_TRUNC;
+    case 'a':
+        return (update ? O_RDWR : O_WRONLY) | O_CREAT | O_APPEND;
+    default:
+        return update ? O_RDWR : O_RDONLY;
+    }
+}
+
+} // namespace
+
 std::FILE* FileOps::open(const std::string& path, const char* mode) {
-    return std::fopen(path.c_str(), mode);
+    // A data file is only ever a regular file. A FIFO would block the program for good and a
+    // device such as /dev/zero never ends, so neither is read: the open does not wait (a FIFO
+    // without a writer opens at once) and anything but a regular file is refused.
+    const int fd = ::open(path.c_str(), openFlags(mode) | O_NONBLOCK | O_CLOEXEC, 0666);
+    if (fd < 0) {
+        return nullptr;
+    }
+    struct stat info = {};
+    if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
+        const int error = S_ISDIR(info.st_mode) ? EISDIR : ENODEV;
+        ::close(fd);
+        errno = error;
+        return nullptr;
+    }
+    const int flags = ::fcntl(fd, F_GETFL);
+    if (flags < 0 || ::fcntl(fd, F_SETFL, flags & ~O_NONBLOCK) != 0) {
+        const int error = errno;
+        ::close(fd);
+        errno = error;
+        return nullptr;
+    }
+    std::FILE* file = ::fdopen(fd, mode);
+    if (file == nullptr) {
+        const int error = errno;
+        ::close(fd);
+        errno = error;
+    }
+    return file;
 }
 
 std::FILE* FileOps::create(const std::string& path) {
@@ -57,7 +103,7 @@ FileOps& FileOps::system() {
 }
 
 ReadStatus readWholeFile(FileOps& ops, const std::string& path, const char* mode,
-                         std::string& bytes) {
+                         std::string& bytes, const ReadLimit& limit) {
     bytes.clear();
     ScopedFile file(ops, ops.open(path, mode));
     if (!file) {
@@ -65,9 +111,15 @@ ReadStatus readWholeFile(FileOps& ops, const std::string& path, const char* mode
     }
     char piece[65536];
     for (;;) {
-        const std::size_t got = ops.read(piece, sizeof piece, file.get());
+        // Never more than one byte past the limit: that byte is what tells a file too large.
+        const std::size_t allowed = limit ? limit(bytes) : std::numeric_limits<std::size_t>::max();
+        if (bytes.size() > allowed) {
+            return ReadStatus::TooLarge;
+        }
+        const std::size_t want = std::min(sizeof piece, allowed - bytes.size() + 1);
+        const std::size_t got = ops.read(piece, want, file.get());
         bytes.append(piece, got);
-        if (got < sizeof piece) {
+        if (got < want) {
             break;
         }
     }
@@ -104,8 +156,16 @@ void FileOps::syncDirectory(const std::string& path) {
     }
 }
 
+bool isSpecialFile(const std::string& path) {
+    struct stat info;
+    return ::stat(path.c_str(), &info) == 0 && !S_ISREG(info.st_mode);
+}
+
 ReplaceStatus replaceFile(FileOps& ops, const std::string& path, std::string_view bytes,
                           const std::string& tempPath) {
+    if (isSpecialFile(path)) {
+        return ReplaceStatus::CantCreate;
+    }
     // A temporary file left by a writer that crashed is stale: only the caller may use this
     // name now.
     ops.remove(tempPath);

@@ -4,6 +4,7 @@
 // any single step fail, and the atomic replacement of a whole file built on them.
 
 #include <cstdio>
+#include <functional>
 #include <string>
 #include <string_view>
 
@@ -15,6 +16,8 @@ class FileOps {
 public:
     virtual ~FileOps() = default;
 
+    // Opens a regular file with an fopen mode. Anything else (a folder, a FIFO, a device) is
+    // refused without waiting: errno EISDIR for a folder, ENODEV for the rest.
     virtual std::FILE* open(const std::string& path, const char* mode);
     // Creates a new file that did not exist before (fails if it does) for binary writing.
     virtual std::FILE* create(const std::string& path);
@@ -68,12 +71,22 @@ private:
     std::FILE* m_file;
 };
 
-enum class ReadStatus { Ok, CantOpen, CantRead };
+enum class ReadStatus { Ok, CantOpen, CantRead, TooLarge };
+
+// The most bytes a file may hold, given its first bytes as read so far (a file whose header
+// says how long it is). Asked again after every piece read.
+using ReadLimit = std::function<std::size_t(std::string_view bytesSoFar)>;
 
 // Reads a whole file, opened with `mode` ("rb", or "r+b" to insist that it is writable).
-// CantOpen leaves errno from the failed open.
+// CantOpen leaves errno from the failed open. With a limit, a file longer than it gives
+// TooLarge after reading at most one byte more than the limit, so that no file (a huge one, a
+// device that never ends) can take all memory.
 ReadStatus readWholeFile(FileOps& ops, const std::string& path, const char* mode,
-                         std::string& bytes);
+                         std::string& bytes, const ReadLimit& limit = {});
+
+// True when something other than a regular file is at `path` (a folder, a FIFO, a device,
+// links followed). Nothing there is not special.
+bool isSpecialFile(const std::string& path);
 
 enum class ReplaceStatus { Ok, CantCreate, CantWrite };
 
@@ -82,6 +95,7 @@ enum class ReplaceStatus { Ok, CantCreate, CantWrite };
 // mix; on any failure the temporary file is removed and `path` is left exactly as it was.
 // `tempPath` must be in the same directory as `path` and must not be used by anyone else at the
 // time (a name unique to this writer, or one only the holder of the file's lock writes).
+// Something other than a regular file at `path` is never replaced: CantCreate.
 ReplaceStatus replaceFile(FileOps& ops, const std::string& path, std::string_view bytes,
                           const std::string& tempPath);
 

@@ -118,7 +118,10 @@ OptionsFileResult parseSettings(std::string_view fileBytes, SettingsRecord& sett
 
 OptionsFileResult OptionsFile::load(const std::string& path, SettingsRecord& settings) {
     std::string bytes;
-    switch (readWholeFile(m_ops, path, "rb", bytes)) {
+    // Far more than a settings file holds (anything past its record makes it corrupted), so
+    // that a huge file is not read whole.
+    constexpr std::size_t kLimit = 64 * 1024;
+    switch (readWholeFile(m_ops, path, "rb", bytes, [](std::string_view) { return kLimit; })) {
     case ReadStatus::CantOpen:
         // Only a file that is not there means the defaults. One that is there but cannot be
         // opened (its permissions, a link loop, an I/O error) must not pass for missing: the
@@ -131,6 +134,9 @@ OptionsFileResult OptionsFile::load(const std::string& path, SettingsRecord& set
     case ReadStatus::CantRead:
         parseSettings(bytes, settings);
         return OptionsFileCantRead;
+    case ReadStatus::TooLarge:
+        parseSettings(bytes, settings);
+        return OptionsFileCorrupted;
     case ReadStatus::Ok:
         break;
     }

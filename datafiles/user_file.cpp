@@ -7,6 +7,7 @@
 #include "datafiles/text_codec.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <cstring>
 #include <limits>
 #include <span>
@@ -123,7 +124,32 @@ UserFileResult writeImage(FileOps& ops, const std::string& path, std::string_vie
 }
 
 UserFileResult readStatusResult(ReadStatus status) {
-    return status == ReadStatus::CantOpen ? UserFileCantOpen : UserFileCantRead;
+    switch (status) {
+    case ReadStatus::Ok:
+        return UserFileOk;
+    case ReadStatus::CantOpen:
+        return UserFileCantOpen;
+    case ReadStatus::CantRead:
+        return UserFileCantRead;
+    case ReadStatus::TooLarge:
+        // Bytes after the last record: the length check would refuse the file all the same.
+        return UserFileCorrupted;
+    }
+    return UserFileCantRead;
+}
+
+// Reads a user file whole, but never more than its header and the records it counts (and the
+// one byte that shows there is more): a huge file cannot take all memory.
+ReadStatus readUserFile(FileOps& ops, const std::string& path, const char* mode,
+                        std::string& bytes) {
+    return readWholeFile(ops, path, mode, bytes, [](std::string_view start) {
+        if (start.size() < kHeaderSize) {
+            return kHeaderSize;
+        }
+        UserFileHeader header;
+        std::memcpy(&header, start.data(), sizeof header);
+        return recordOffset(recordCount(header));
+    });
 }
 
 } // namespace
@@ -215,7 +241,7 @@ UserFileResult UserFile::list(const std::string& path, const Callback& callback,
                               UserRecord& current) {
     // No lock: every change replaces the file whole, so the bytes read are one consistent file.
     std::string bytes;
-    const ReadStatus status = readWholeFile(m_ops, path, "rb", bytes);
+    const ReadStatus status = readUserFile(m_ops, path, "rb", bytes);
     if (status != ReadStatus::Ok) {
         return readStatusResult(status);
     }
@@ -257,7 +283,7 @@ UserFileResult findRecord(std::string_view bytes, const UserFileHeader& header,
 
 UserFileResult UserFile::find(const std::string& path, std::string_view name, UserRecord& current) {
     std::string bytes;
-    const ReadStatus status = readWholeFile(m_ops, path, "rb", bytes);
+    const ReadStatus status = readUserFile(m_ops, path, "rb", bytes);
     if (status != ReadStatus::Ok) {
         return readStatusResult(status);
     }
@@ -286,19 +312,24 @@ UserFileResult UserFile::addRecord(const std::string& givenPath, std::string_vie
         return m_ops.exists(path) ? UserFileCantOpen : UserFileCantCreate;
     }
     std::string bytes;
-    switch (readWholeFile(m_ops, path, "r+b", bytes)) {
+    const ReadStatus status = readUserFile(m_ops, path, "r+b", bytes);
+    const int openError = errno;
+    switch (status) {
     case ReadStatus::Ok:
         break;
     case ReadStatus::CantOpen:
         // No file yet: the new one starts as a fresh header. A file that exists but cannot be
         // opened for writing could not be created anew either.
         if (m_ops.exists(path)) {
-            return UserFileCantCreate;
+            // Not a regular file (a folder, a FIFO, a device): nothing can be created there.
+            return openError == EISDIR || openError == ENODEV ? UserFileCantOpen
+                                                              : UserFileCantCreate;
         }
         bytes = freshImage();
         break;
     case ReadStatus::CantRead:
-        return UserFileCantRead;
+    case ReadStatus::TooLarge:
+        return readStatusResult(status);
     }
     if (const UserFileResult checked = checkHeader(bytes, true, m_header); checked != UserFileOk) {
         return checked;
@@ -354,7 +385,7 @@ UserFileResult UserFile::readForChange(const std::string& path, FileLock& lock,
     if (!lock.locked()) {
         return UserFileCantOpen;
     }
-    const ReadStatus status = readWholeFile(m_ops, path, "r+b", bytes);
+    const ReadStatus status = readUserFile(m_ops, path, "r+b", bytes);
     if (status != ReadStatus::Ok) {
         return readStatusResult(status);
     }
@@ -429,7 +460,7 @@ UserFileResult UserFile::modify(const std::string& givenPath, std::string_view n
     std::string bytes;
     UserFileResult found = UserFileOk;
     std::size_t index = 0;
-    const ReadStatus status = readWholeFile(m_ops, path, "rb", bytes);
+    const ReadStatus status = readUserFile(m_ops, path, "rb", bytes);
     if (status != ReadStatus::Ok) {
         found = readStatusResult(status);
     } else {

@@ -3,6 +3,10 @@
 #include "datafiles/file_ops.h"
 #include "datafiles/text_codec.h"
 
+#include <algorithm>
+#include <filesystem>
+#include <system_error>
+
 namespace hc {
 
 std::vector<std::string> parseWordList(std::string_view text) {
@@ -54,14 +58,50 @@ std::string formatWordList(const std::vector<std::string>& lines) {
     return out;
 }
 
+namespace {
+
+constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
+
+} // namespace
+
+WordListEncoding wordListEncodingOf(std::string_view bytes) {
+    if (bytes.starts_with(kByteOrderMark) && isValidUtf8(bytes.substr(kByteOrderMark.size()))) {
+        return WordListEncoding::Utf8WithBom;
+    }
+    const bool ascii = std::all_of(bytes.begin(), bytes.end(),
+                                   [](char c) { return static_cast<unsigned char>(c) < 0x80; });
+    return !ascii && isValidUtf8(bytes) ? WordListEncoding::Utf8 : WordListEncoding::Windows1252;
+}
+
+std::vector<std::string> decodeWordList(std::string_view bytes, WordListEncoding encoding) {
+    if (encoding == WordListEncoding::Utf8WithBom && bytes.starts_with(kByteOrderMark)) {
+        bytes.remove_prefix(kByteOrderMark.size());
+    }
+    std::vector<std::string> lines = parseWordList(bytes);
+    if (encoding == WordListEncoding::Windows1252) {
+        for (std::string& line : lines) {
+            line = cp1252ToUtf8(line);
+        }
+    }
+    return lines;
+}
+
 WordListLoad loadWordList(FileOps& ops, const std::string& path) {
     WordListLoad result;
     std::string bytes;
-    if (readWholeFile(ops, path, "rb", bytes) != ReadStatus::Ok) {
+    result.status =
+        readWholeFile(ops, path, "rb", bytes, [](std::string_view) { return kWordListMaxBytes; });
+    if (result.status != ReadStatus::Ok) {
         return result;
     }
     result.opened = true;
-    result.lines = parseWordList(bytes);
+    result.encoding = wordListEncodingOf(bytes);
+    std::string_view stored(bytes);
+    if (result.encoding == WordListEncoding::Utf8WithBom) {
+        stored.remove_prefix(kByteOrderMark.size());
+    }
+    result.lines = parseWordList(stored);
+    result.text = decodeWordList(bytes, result.encoding);
     return result;
 }
 
@@ -70,10 +110,18 @@ WordListLoad loadWordList(std::string_view storedPath) {
 }
 
 WordListSaveResult saveWordList(FileOps& ops, const std::string& givenPath,
-                                const std::vector<std::string>& lines) {
+                                const std::vector<std::string>& lines, WordListEncoding encoding) {
     // A word list reached through a link is rewritten where the link leads.
     const std::string path = resolvedPath(givenPath);
-    switch (replaceFile(ops, path, formatWordList(lines), uniqueSideFilePath(path))) {
+    if (isSpecialFile(path)) {
+        std::error_code error;
+        return std::filesystem::is_directory(path, error) ? WordListSaveResult::Folder
+                                                          : WordListSaveResult::NotAFile;
+    }
+    std::string bytes =
+        encoding == WordListEncoding::Utf8WithBom ? std::string(kByteOrderMark) : std::string();
+    bytes += formatWordList(lines);
+    switch (replaceFile(ops, path, bytes, uniqueSideFilePath(path))) {
     case ReplaceStatus::Ok:
         return WordListSaveResult::Ok;
     case ReplaceStatus::CantCreate:
@@ -84,9 +132,9 @@ WordListSaveResult saveWordList(FileOps& ops, const std::string& givenPath,
     return WordListSaveResult::CantWrite;
 }
 
-WordListSaveResult saveWordList(std::string_view storedPath,
-                                const std::vector<std::string>& lines) {
-    return saveWordList(FileOps::system(), nativePath(storedPath), lines);
+WordListSaveResult saveWordList(std::string_view storedPath, const std::vector<std::string>& lines,
+                                WordListEncoding encoding) {
+    return saveWordList(FileOps::system(), nativePath(storedPath), lines, encoding);
 }
 
 std::string wordListSaveMessage(WordListSaveResult result, std::string_view path) {
@@ -97,6 +145,10 @@ std::string wordListSaveMessage(WordListSaveResult result, std::string_view path
         return "Can't create file " + std::string(path);
     case WordListSaveResult::CantWrite:
         return "Can't write to file " + std::string(path) + " (disk full?)";
+    case WordListSaveResult::Folder:
+        return "Can't write to file " + std::string(path) + ": it is a folder";
+    case WordListSaveResult::NotAFile:
+        return "Can't write to file " + std::string(path) + ": it is not a regular file";
     }
     return {};
 }

@@ -161,8 +161,14 @@ bool isStorablePassword(std::string_view utf8) {
     return true;
 }
 
-EncodedWordList encodeWordList(const std::vector<std::string>& utf8Lines) {
+EncodedWordList encodeWordList(const std::vector<std::string>& utf8Lines,
+                               WordListEncoding encoding) {
     EncodedWordList result;
+    if (encoding != WordListEncoding::Windows1252) {
+        // UTF-8 stores every character the memo can hold.
+        result.lines = utf8Lines;
+        return result;
+    }
     result.lines.reserve(utf8Lines.size());
     for (std::size_t i = 0; i < utf8Lines.size(); ++i) {
         Cp1252Encoding line = utf8ToCp1252(utf8Lines[i]);

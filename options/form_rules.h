@@ -4,6 +4,8 @@
 // student program can use, the word counter's wording, and what the data files can store.
 // Texts here are UTF-8, as the fields hold them; stored texts are Windows-1252.
 
+#include "datafiles/word_list.h"
+
 #include <optional>
 #include <string>
 #include <string_view>
@@ -48,15 +50,16 @@ std::optional<std::string> testValuesProblem(const TestValues& values);
 // never be typed back.
 bool isStorablePassword(std::string_view utf8);
 
-// The memo's lines in Windows-1252 for the word list file, or the first line that holds a
-// character the file cannot store.
+// The memo's lines in the word list file's encoding (Windows-1252 unless the list was read as
+// UTF-8), or the first line that holds a character the file cannot store.
 struct EncodedWordList {
-    std::vector<std::string> lines; // Windows-1252, complete only when ok()
+    std::vector<std::string> lines; // the bytes to store, complete only when ok()
     int badLine = 0;                // 1-based line of the memo; 0 when all can be stored
     std::string unstorable;         // UTF-8: the characters of that line that cannot be stored
     bool ok() const { return badLine == 0; }
 };
-EncodedWordList encodeWordList(const std::vector<std::string>& utf8Lines);
+EncodedWordList encodeWordList(const std::vector<std::string>& utf8Lines,
+                               WordListEncoding encoding = WordListEncoding::Windows1252);
 // "Line N of the word list holds characters the word list file cannot store: X".
 std::string unstorableLineMessage(const EncodedWordList& encoded);
 

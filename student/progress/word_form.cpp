@@ -1,7 +1,6 @@
 #include "student/progress/word_form.h"
 
 #include "datafiles/settings.h"
-#include "datafiles/text_codec.h"
 #include "datafiles/word_list.h"
 #include "student/shell/screen_kit.h"
 
@@ -39,8 +38,8 @@ void TWordForm::FormCreate() {
         return;
     }
     QStringList lines;
-    for (const std::string& line : list.lines) {
-        lines << QString::fromStdString(hc::cp1252ToUtf8(line));
+    for (const std::string& line : list.text) {
+        lines << QString::fromStdString(line);
     }
     m_wordList->setPlainText(lines.join(QLatin1Char('\n')));
     m_wordList->moveCursor(QTextCursor::Start);

@@ -279,7 +279,8 @@ void TWordTest::FormCreate() {
     if (!list.opened) {
         throw hc::Error("Cannot open file " + hc::cp1252ToUtf8(wordFile));
     }
-    m_testWords = TestWords(std::move(list.lines));
+    // The words in UTF-8, as the card shows them and the answer is compared with them.
+    m_testWords = TestWords(std::move(list.text));
 
     // 4. How long each word stays up.
     m_wordTimer->setInterval(wordInterval(Settings.WordDelay));
@@ -341,7 +342,7 @@ void TWordTest::StartBtnClick() {
 
 void TWordTest::ShowNextWord() {
     const std::string& word = m_testWords.takeNext();
-    m_theWord->setText(QString::fromStdString(hc::cp1252ToUtf8(word)));
+    m_theWord->setText(QString::fromStdString(word));
     m_flashCardPlayer->setTimeFormat(TimeFormat::Frames);
     m_cardPhase = 0;
     m_flashCardPlayer->playRange(0, kCardLanded, Notify::Yes);

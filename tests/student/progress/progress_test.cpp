@@ -14,6 +14,7 @@
 #include <QProcess>
 
 #include <filesystem>
+#include <sys/stat.h>
 
 namespace hc::test::student {
 namespace {
@@ -144,11 +145,25 @@ TEST_F(ReportCardTest, TheWordListViewShowsTheFileOrNothing) {
         view.FormCreate();
         EXPECT_TRUE(view.wordList().toPlainText().isEmpty()) << "an empty file";
     }
-    // Lines as the file has them: CR LF, a lone LF, an empty line, Windows-1252 text.
-    hc::test::writeFile("lists/WORDS.TXT", "apple\r\nbanana\n\ncaf\xE9\r\n");
+    // Lines as the file has them: CR LF, a lone LF, an empty line, Windows-1252 or UTF-8 text.
+    const std::vector<std::string> files = {
+        "apple\r\nbanana\n\ncaf\xE9\r\n",
+        "apple\r\nbanana\n\ncaf\xC3\xA9\r\n",
+        "\xEF\xBB\xBF" "apple\r\nbanana\n\ncaf\xC3\xA9",
+    };
+    for (const std::string& bytes : files) {
+        SCOPED_TRACE(testing::PrintToString(bytes));
+        hc::test::writeFile("lists/WORDS.TXT", bytes);
+        TWordForm view(*m_program);
+        view.FormCreate();
+        EXPECT_EQ(view.wordList().toPlainText(), QStringLiteral("apple\nbanana\n\ncafé"));
+    }
+    // Regression: a FIFO in the list's place froze the view for good. It shows nothing.
+    std::filesystem::remove("lists/WORDS.TXT");
+    ASSERT_EQ(::mkfifo("lists/WORDS.TXT", 0600), 0);
     TWordForm view(*m_program);
     view.FormCreate();
-    EXPECT_EQ(view.wordList().toPlainText(), QStringLiteral("apple\nbanana\n\ncafé"));
+    EXPECT_TRUE(view.wordList().toPlainText().isEmpty());
     EXPECT_TRUE(messages().empty());
 }
 

@@ -23,6 +23,8 @@
 
 #include <filesystem>
 #include <fstream>
+#include <functional>
+#include <sys/stat.h>
 
 namespace hc::test::student {
 namespace {
@@ -412,13 +414,49 @@ TEST_F(WordTestTest, AnEmptyListRefusesStartAndAMissingListEndsTheCreation) {
     m_screen->FormDestroy();
     m_screen.reset();
 
-    std::filesystem::remove(Settings.WordFile);
-    messages().clear();
-    EXPECT_FALSE(create());
-    ASSERT_EQ(messages().size(), 1u);
-    EXPECT_EQ(messages()[0].text, QStringLiteral("Cannot open file WORDLIST.TXT."));
-    EXPECT_EQ(messages()[0].icon, hc::MessageIcon::Error);
-    EXPECT_FALSE(m_screen->isVisible());
+    // Regression: a FIFO in the list's place froze the program for good.
+    const std::vector<std::pair<const char*, std::function<void()>>> unusable = {
+        {"missing", [] {}},
+        {"a FIFO", [] { ASSERT_EQ(::mkfifo(Settings.WordFile, 0600), 0); }},
+        {"a folder", [] { std::filesystem::create_directory(Settings.WordFile); }},
+    };
+    for (const auto& [what, make] : unusable) {
+        SCOPED_TRACE(what);
+        std::filesystem::remove(Settings.WordFile);
+        make();
+        messages().clear();
+        EXPECT_FALSE(create());
+        ASSERT_EQ(messages().size(), 1u);
+        EXPECT_EQ(messages()[0].text, QStringLiteral("Cannot open file WORDLIST.TXT."));
+        EXPECT_EQ(messages()[0].icon, hc::MessageIcon::Error);
+        EXPECT_FALSE(m_screen->isVisible());
+        m_screen->FormDestroy();
+        m_screen.reset();
+    }
+}
+
+// Regression: a list saved as UTF-8 by an editor showed "cafÃ©" and a right "café" scored 0 %.
+TEST_F(WordTestTest, ARightAnswerScoresWhateverTheListsEncoding) {
+    Settings.GetPercent = 101; // no reward
+    const std::vector<std::pair<const char*, std::string>> lists = {
+        {"Windows-1252", "caf\xE9\r\n"},
+        {"UTF-8", "caf\xC3\xA9\n"},
+        {"UTF-8 with a byte-order mark", "\xEF\xBB\xBF" "caf\xC3\xA9\r\n"},
+    };
+    for (const auto& [what, bytes] : lists) {
+        SCOPED_TRACE(what);
+        writeWords(bytes);
+        ASSERT_TRUE(create());
+        auto steps = oneWord(QStringLiteral("CAFÉ"));
+        steps.insert(steps.begin() + 2, {"card", [this] { return cardWithWord(); },
+                                         [this] { EXPECT_EQ(theWord().text(), u"café"); }});
+        steps.push_back({"test over", [this] { return startBtn().isEnabled(); },
+                         [this] { m_screen->CancelBtnClick(); }});
+        run(steps);
+        EXPECT_EQ(record().SpellScores[9], 101);
+        m_screen->FormDestroy();
+        m_screen.reset();
+    }
 }
 
 } // namespace
