@@ -1,6 +1,5 @@
 #include "datafiles/file_ops.h"
 
-#include <algorithm>
 #include <cerrno>
 #include <climits>
 #include <cstdlib>
@@ -116,7 +115,8 @@ ReadStatus readWholeFile(FileOps& ops, const std::string& path, const char* mode
         if (bytes.size() > allowed) {
             return ReadStatus::TooLarge;
         }
-        const std::size_t want = std::min(sizeof piece, allowed - bytes.size() + 1);
+        const std::size_t room = allowed - bytes.size();
+        const std::size_t want = room < sizeof piece ? room + 1 : sizeof piece;
         const std::size_t got = ops.read(piece, want, file.get());
         bytes.append(piece, got);
         if (got < want) {
