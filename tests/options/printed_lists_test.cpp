@@ -2,7 +2,9 @@
 // with no printer installed, to a PDF that is rendered back and compared with the forms.
 
 #include "options_fixture.h"
+#include "test_application.h"
 
+#include "options/progress_view.h"
 #include "options/user_print_form.h"
 #include "options/word_print_form.h"
 
@@ -12,10 +14,12 @@
 
 #include <QHeaderView>
 #include <QImage>
+#include <QLabel>
 #include <QPageLayout>
 #include <QPlainTextEdit>
 #include <QPrinter>
 #include <QProcess>
+#include <QPushButton>
 #include <QRegularExpression>
 #include <QTabWidget>
 #include <QToolButton>
@@ -173,6 +177,37 @@ TEST_F(PrintedListsTest, AnEmptyUserListPrintsItsHeadings) {
     blank.fill(Qt::white);
     EXPECT_LT(toForm, 0.3);
     EXPECT_GT(distance(page, blank), toForm + 0.5);
+}
+
+TEST_F(PrintedListsTest, ProgressPrintsOnOnePageWithTheWordsThatFit) {
+    std::string history =
+        "time,user,activity,word,answer,result,test,puzzle,right_clicks,wrong_clicks,percent\r\n";
+    for (int i = 0; i < 80; ++i) {
+        history += "2026-03-02T09:00:00+01:00,Ann,spelling,word" + std::to_string(i) +
+                   ",x,wrong,1,,,,\r\n";
+    }
+    history += "2026-03-02T09:30:00+01:00,Ann,phonogram,,,,,3,16,4,80\r\n";
+    hc::test::writeFile(path("HISTORY.CSV"), history);
+    hc::TProgressView view(hc::test::application(), "USERS.ERF", "Ann", nullptr, "2026-03-04");
+    view.FormCreate();
+    view.findChild<QPushButton*>("PrintBtn")->click();
+    EXPECT_EQ(m_pdfDialogs, 1);
+    EXPECT_TRUE(m_suggestedPdf.endsWith("/Honeycombwordsmiths Progress.pdf"));
+    EXPECT_EQ(pdfPages(m_pdfPath), 1);
+    EXPECT_EQ(m_pdfTitle, "Honeycombwordsmiths Progress");
+    const std::unique_ptr<QWidget> page = view.makePrintPage();
+    const QImage printed = printedForm(m_pdfPath, 1, page->size());
+    QImage blank(printed.size(), QImage::Format_RGB32);
+    blank.fill(Qt::white);
+    const double same = distance(printed, picture(*page));
+    EXPECT_LT(same, 2.5);
+    EXPECT_GT(distance(printed, blank), same + 2.0);
+    // The words that do not fit are counted at the foot of the page, never cut off silently.
+    bool counted = false;
+    for (const QLabel* label : page->findChildren<QLabel*>()) {
+        counted = counted || label->text().endsWith(" more words");
+    }
+    EXPECT_TRUE(counted);
 }
 
 TEST_F(PrintedListsTest, WordListPrintsTheLinesAsTheyStandWrappedAndPaged) {

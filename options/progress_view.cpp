@@ -1,0 +1,599 @@
+#include "options/progress_view.h"
+
+#include "archive/error.h"
+#include "datafiles/file_ops.h"
+#include "datafiles/text_codec.h"
+#include "datafiles/word_list.h"
+#include "options/form_support.h"
+#include "platform/desktop/application.h"
+#include "platform/desktop/message_box.h"
+#include "platform/desktop/print_job.h"
+#include "platform/desktop/printing.h"
+
+#include <QFileDialog>
+#include <QHeaderView>
+#include <QInputDialog>
+#include <QLabel>
+#include <QPainter>
+#include <QPainterPath>
+#include <QPixmap>
+#include <QPushButton>
+#include <QTreeWidget>
+
+#include <algorithm>
+#include <cmath>
+
+namespace hc {
+
+namespace {
+
+constexpr const char* kCaption = "Honeycombwordsmiths Options";
+
+const QColor kSpellingColour(31, 95, 191); // blue
+const QColor kPuzzleColour(217, 115, 13);  // orange
+const QColor kGridColour(215, 215, 215);
+
+// The layout of the view, in logical pixels.
+constexpr QSize kViewSize(640, 600);
+constexpr QRect kTitleRect(10, 8, 620, 20);
+constexpr QRect kChartRect(10, 32, 620, 230);
+constexpr QRect kTotalsRect(10, 266, 620, 36);
+constexpr QRect kPractiseLblRect(10, 306, 300, 18);
+constexpr QRect kPractiseRect(10, 324, 300, 232);
+constexpr QRect kPointsLblRect(320, 306, 310, 18);
+constexpr QRect kPointsRect(320, 324, 310, 232);
+constexpr QRect kPrintBtnRect(10, 566, 81, 25);
+constexpr QRect kMakeListBtnRect(100, 566, 121, 25);
+constexpr QRect kCloseBtnRect(549, 566, 81, 25);
+
+// The printed page: the title, the chart, the totals and as many words as fit.
+constexpr QSize kPageSize(560, 790);
+
+QString fromUtf8(const std::string& text) {
+    return QString::fromStdString(text);
+}
+
+std::string todayText() {
+    return historyTimeNow().substr(0, 10);
+}
+
+QString activityName(HistoryActivity activity) {
+    return activity == HistoryActivity::Spelling ? QStringLiteral("Spelling test")
+                                                 : QStringLiteral("Phonogram puzzle");
+}
+
+QString rightSinceText(const PractiseWord& word) {
+    if (word.rightSince == 0) {
+        return QStringLiteral("No");
+    }
+    const QString times =
+        word.rightSince == 1 ? QStringLiteral("Once") : QString("%1 times").arg(word.rightSince);
+    return word.mastered() ? times + QStringLiteral(", mastered") : times;
+}
+
+QString percentText(int percent) {
+    return percent < 0 ? QStringLiteral("no words") : QString("%1 %").arg(percent);
+}
+
+QString totalsText(const ProgressTotals& totals, int damaged) {
+    QString text = QString("Spelling tests: %1     Puzzles: %2     Words answered: %3, %4 right")
+                       .arg(totals.tests)
+                       .arg(totals.puzzles)
+                       .arg(totals.wordsAnswered)
+                       .arg(totals.wordsRight);
+    text += QString("\nRight this week: %1     In the four weeks before: %2")
+                .arg(percentText(totals.percentThisWeek), percentText(totals.percentPreviousFour));
+    if (damaged > 0) {
+        text += QString("     (%1 damaged lines of the history skipped)").arg(damaged);
+    }
+    return text;
+}
+
+QTreeWidget* makeList(QWidget* parent, const char* name, const QString& accessibleName,
+                      const QStringList& captions, const std::vector<int>& widths) {
+    auto* list = new QTreeWidget(parent);
+    list->setObjectName(name);
+    list->setAccessibleName(accessibleName);
+    list->setRootIsDecorated(false);
+    list->setUniformRowHeights(true);
+    list->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    list->setSelectionBehavior(QAbstractItemView::SelectRows);
+    list->setAllColumnsShowFocus(true);
+    list->header()->setSectionsClickable(false);
+    list->header()->setStretchLastSection(true);
+    list->setHeaderLabels(captions);
+    for (std::size_t c = 0; c < widths.size(); ++c) {
+        list->setColumnWidth(static_cast<int>(c), widths[c]);
+    }
+    return list;
+}
+
+void fillPractiseList(QTreeWidget& list, const std::vector<PractiseWord>& words, int limit) {
+    list.clear();
+    int shown = 0;
+    for (const PractiseWord& word : words) {
+        if (shown++ == limit) {
+            break;
+        }
+        auto* item = new QTreeWidgetItem(&list, {fromUtf8(word.word), QString::number(word.missed),
+                                                 fromUtf8(word.lastMissed.substr(0, 10)),
+                                                 rightSinceText(word)});
+        item->setTextAlignment(1, Qt::AlignRight | Qt::AlignVCenter);
+    }
+}
+
+QLabel* makeLabel(QWidget* parent, const char* name, const QString& text, QRect geometry) {
+    auto* label = new QLabel(text, parent);
+    label->setObjectName(name);
+    label->setGeometry(geometry);
+    return label;
+}
+
+QPushButton* makeButton(QWidget* parent, const char* name, const QString& caption, QRect geometry) {
+    auto* button = new QPushButton(caption, parent);
+    button->setObjectName(name);
+    button->setGeometry(geometry);
+    return button;
+}
+
+// A white label on the print page whose text wraps.
+QLabel* pageLabel(QWidget& page, const QString& text, QRect geometry, bool bold = false) {
+    auto* label = new QLabel(text, &page);
+    label->setGeometry(geometry);
+    label->setWordWrap(true);
+    label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    if (bold) {
+        QFont font = label->font();
+        font.setBold(true);
+        label->setFont(font);
+    }
+    return label;
+}
+
+QString suggestedListPath(const std::string& userFile, const QString& fileName) {
+    const std::string folder = historyPathFor(userFile);
+    const std::size_t slash = folder.find_last_of('/');
+    return fromUtf8(slash == std::string::npos ? std::string() : folder.substr(0, slash + 1)) +
+           fileName;
+}
+
+} // namespace
+
+std::string periodStart(PracticePeriod period, std::string_view today) {
+    switch (period) {
+    case PracticePeriod::ThisWeek:
+        return weekStart(today);
+    case PracticePeriod::LastFourWeeks:
+        return addDays(weekStart(today), -21);
+    case PracticePeriod::All:
+        return {};
+    }
+    return {};
+}
+
+QString writePracticeList(const std::vector<std::string>& words, const QString& path) {
+    std::vector<std::string> stored;
+    QStringList left;
+    for (const std::string& word : words) {
+        const Cp1252Encoding encoded = utf8ToCp1252(word);
+        if (encoded.ok()) {
+            stored.push_back(encoded.bytes);
+        } else {
+            left << fromUtf8(word);
+        }
+    }
+    const std::string native = path.toStdString();
+    const WordListSaveResult saved = saveWordList(FileOps::system(), native, stored);
+    if (saved != WordListSaveResult::Ok) {
+        throw Error(wordListSaveMessage(saved, native));
+    }
+    QString text = QString("The word list %1 was written with %2 words to practise. To use it, "
+                           "choose it as the Word List file on the Directories page.")
+                       .arg(path)
+                       .arg(stored.size());
+    if (!left.isEmpty()) {
+        text += QString(" Left out, as a word list cannot hold their letters: %1.")
+                    .arg(left.join(QStringLiteral(", ")));
+    }
+    return text;
+}
+
+std::vector<ChartPoint> chartPoints(const std::vector<ProgressPoint>& points) {
+    std::vector<ChartPoint> chart;
+    chart.reserve(points.size());
+    for (const HistoryActivity activity : {HistoryActivity::Spelling, HistoryActivity::Phonogram}) {
+        std::vector<int> values;
+        std::vector<const ProgressPoint*> ofActivity;
+        for (const ProgressPoint& point : points) {
+            if (point.activity == activity) {
+                values.push_back(point.percent);
+                ofActivity.push_back(&point);
+            }
+        }
+        const std::vector<double> averages = movingAverage(values, kAverageOf);
+        for (std::size_t i = 0; i < ofActivity.size(); ++i) {
+            ChartPoint point;
+            point.when = QDateTime::fromString(fromUtf8(ofActivity[i]->time), Qt::ISODate);
+            point.date = fromUtf8(ofActivity[i]->time.substr(0, 10));
+            point.activity = activity;
+            point.percent = ofActivity[i]->percent;
+            point.average = averages[i];
+            chart.push_back(point);
+        }
+    }
+    // In time order for the table; a time the history could not give keeps its place last.
+    std::stable_sort(chart.begin(), chart.end(), [](const ChartPoint& a, const ChartPoint& b) {
+        return a.when.isValid() && (!b.when.isValid() || a.when < b.when);
+    });
+    return chart;
+}
+
+TProgressChart::TProgressChart(QWidget* parent) : QWidget(parent) {
+    setObjectName("ProgressChart");
+    setAccessibleName(QStringLiteral("Progress chart"));
+    setAccessibleDescription(
+        QStringLiteral("Per cent right by date; the table Chart as a table lists every point"));
+    setAutoFillBackground(false);
+}
+
+void TProgressChart::setPoints(std::vector<ChartPoint> points) {
+    m_points = std::move(points);
+    update();
+}
+
+void TProgressChart::paintEvent(QPaintEvent*) {
+    QPainter painter(this);
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.fillRect(rect(), Qt::white);
+    painter.setPen(QColor(160, 160, 160));
+    painter.drawRect(rect().adjusted(0, 0, -1, -1));
+
+    const QRectF plot(QPointF(44, 30), QPointF(width() - 14, height() - 26));
+    const QFontMetrics metrics(font());
+
+    // The legend: the two activities and what the broad lines are.
+    qreal x = plot.left();
+    const qreal legendY = 15;
+    for (const HistoryActivity activity : {HistoryActivity::Spelling, HistoryActivity::Phonogram}) {
+        const QColor colour =
+            activity == HistoryActivity::Spelling ? kSpellingColour : kPuzzleColour;
+        painter.setPen(QPen(colour, 1.5));
+        painter.setBrush(colour);
+        if (activity == HistoryActivity::Spelling) {
+            painter.drawEllipse(QPointF(x + 4, legendY), 3.5, 3.5);
+        } else {
+            painter.drawRect(QRectF(x + 0.5, legendY - 3.5, 7, 7));
+        }
+        painter.setPen(Qt::black);
+        const QString name = activityName(activity);
+        painter.drawText(QPointF(x + 12, legendY + metrics.ascent() / 2.0 - 1), name);
+        x += 12 + metrics.horizontalAdvance(name) + 18;
+    }
+    painter.setPen(QPen(QColor(90, 90, 90), 3));
+    painter.drawLine(QPointF(x, legendY), QPointF(x + 18, legendY));
+    painter.setPen(Qt::black);
+    painter.drawText(QPointF(x + 24, legendY + metrics.ascent() / 2.0 - 1),
+                     QString("Average of the last %1").arg(kAverageOf));
+
+    // The per cent axis and its grid.
+    for (int percent = 0; percent <= 100; percent += 25) {
+        const qreal y = plot.bottom() - plot.height() * percent / 100.0;
+        painter.setPen(QPen(kGridColour, 1));
+        painter.drawLine(QPointF(plot.left(), y), QPointF(plot.right(), y));
+        painter.setPen(Qt::black);
+        const QString label = QString("%1 %").arg(percent);
+        painter.drawText(QRectF(0, y - 8, plot.left() - 6, 16), Qt::AlignRight | Qt::AlignVCenter,
+                         label);
+    }
+
+    std::vector<const ChartPoint*> drawn;
+    for (const ChartPoint& point : m_points) {
+        if (point.when.isValid()) {
+            drawn.push_back(&point);
+        }
+    }
+    if (drawn.empty()) {
+        painter.setPen(Qt::black);
+        painter.drawText(plot, Qt::AlignCenter,
+                         QStringLiteral("No spelling test or puzzle recorded yet"));
+        return;
+    }
+    const qint64 first = drawn.front()->when.toSecsSinceEpoch();
+    const qint64 last = drawn.back()->when.toSecsSinceEpoch();
+    const auto xOf = [&](const ChartPoint& point) {
+        if (last == first) {
+            return plot.center().x();
+        }
+        return plot.left() + 6 +
+               (plot.width() - 12) * static_cast<double>(point.when.toSecsSinceEpoch() - first) /
+                   static_cast<double>(last - first);
+    };
+    const auto yOf = [&](double percent) {
+        return plot.bottom() - plot.height() * percent / 100.0;
+    };
+
+    // The dates under the axis: the first, the last, and the middle when there is room.
+    painter.setPen(Qt::black);
+    const QRectF dateBand(plot.left(), plot.bottom() + 4, plot.width(), 18);
+    painter.drawText(dateBand, Qt::AlignLeft | Qt::AlignTop, drawn.front()->date);
+    if (last != first) {
+        painter.drawText(dateBand, Qt::AlignRight | Qt::AlignTop, drawn.back()->date);
+        const ChartPoint* middle = drawn[drawn.size() / 2];
+        if (middle->date != drawn.front()->date && middle->date != drawn.back()->date) {
+            const qreal middleX = xOf(*middle);
+            painter.drawText(QRectF(middleX - 40, dateBand.top(), 80, 18), Qt::AlignHCenter,
+                             middle->date);
+        }
+    }
+
+    for (const HistoryActivity activity : {HistoryActivity::Spelling, HistoryActivity::Phonogram}) {
+        const QColor colour =
+            activity == HistoryActivity::Spelling ? kSpellingColour : kPuzzleColour;
+        QPainterPath values;
+        QPainterPath averages;
+        std::vector<QPointF> markers;
+        for (const ChartPoint* point : drawn) {
+            if (point->activity != activity) {
+                continue;
+            }
+            const QPointF at(xOf(*point), yOf(point->percent));
+            const QPointF mean(at.x(), yOf(point->average));
+            if (markers.empty()) {
+                values.moveTo(at);
+                averages.moveTo(mean);
+            } else {
+                values.lineTo(at);
+                averages.lineTo(mean);
+            }
+            markers.push_back(at);
+        }
+        QColor faint = colour;
+        faint.setAlpha(110);
+        painter.setBrush(Qt::NoBrush);
+        painter.setPen(QPen(faint, 3.5, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
+        painter.drawPath(averages);
+        painter.setPen(QPen(colour, 1.2));
+        painter.drawPath(values);
+        painter.setBrush(colour);
+        for (const QPointF& at : markers) {
+            if (activity == HistoryActivity::Spelling) {
+                painter.drawEllipse(at, 3.5, 3.5);
+            } else {
+                painter.drawRect(QRectF(at.x() - 3.5, at.y() - 3.5, 7, 7));
+            }
+        }
+    }
+}
+
+TProgressView::TProgressView(Application& application, const std::string& storedUserFile,
+                             const std::string& storedName, QWidget* parent, std::string today)
+    : QDialog(parent), m_application(application), m_userFile(nativePath(storedUserFile)),
+      m_user(cp1252ToUtf8(storedName)), m_today(today.empty() ? todayText() : std::move(today)),
+      m_saveDialog(askListFile) {
+    setObjectName("ProgressView");
+    setWindowTitle(QString("Progress of %1").arg(fromUtf8(m_user)));
+    setFont(formFont());
+    setFixedSize(kViewSize);
+
+    m_titleLbl =
+        makeLabel(this, "TitleLbl", QString("Progress of %1").arg(fromUtf8(m_user)), kTitleRect);
+    QFont bold = m_titleLbl->font();
+    bold.setBold(true);
+    m_titleLbl->setFont(bold);
+    m_chart = new TProgressChart(this);
+    m_chart->setGeometry(kChartRect);
+    m_totalsLbl = makeLabel(this, "TotalsLbl", QString(), kTotalsRect);
+    m_totalsLbl->setAccessibleName(QStringLiteral("Totals"));
+    auto* practiseLbl =
+        makeLabel(this, "PractiseLbl", QStringLiteral("Words to practise"), kPractiseLblRect);
+    m_practiseList = makeList(this, "PractiseList", QStringLiteral("Words to practise"),
+                              {QStringLiteral("Word"), QStringLiteral("Missed"),
+                               QStringLiteral("Last missed"), QStringLiteral("Right since")},
+                              {90, 50, 80});
+    m_practiseList->setGeometry(kPractiseRect);
+    practiseLbl->setBuddy(m_practiseList);
+    auto* pointsLbl =
+        makeLabel(this, "PointsLbl", QStringLiteral("Chart as a table"), kPointsLblRect);
+    m_pointsList = makeList(this, "PointsList", QStringLiteral("Chart as a table"),
+                            {QStringLiteral("Date"), QStringLiteral("Activity"),
+                             QStringLiteral("Per cent"), QStringLiteral("Average")},
+                            {80, 110, 55});
+    m_pointsList->setGeometry(kPointsRect);
+    pointsLbl->setBuddy(m_pointsList);
+
+    m_printBtn = makeButton(this, "PrintBtn", QStringLiteral("Print"), kPrintBtnRect);
+    m_makeListBtn =
+        makeButton(this, "MakeListBtn", QStringLiteral("Make word list…"), kMakeListBtnRect);
+    m_closeBtn = makeButton(this, "CloseBtn", QStringLiteral("Close"), kCloseBtnRect);
+    m_closeBtn->setDefault(true);
+    connect(m_printBtn, &QPushButton::clicked, this,
+            [this] { m_application.guard([this] { PrintBtnClick(); }); });
+    connect(m_makeListBtn, &QPushButton::clicked, this,
+            [this] { m_application.guard([this] { MakeListBtnClick(); }); });
+    connect(m_closeBtn, &QPushButton::clicked, this, &QDialog::accept);
+}
+
+void TProgressView::setSaveDialog(SaveListDialog dialog) {
+    m_saveDialog = dialog ? std::move(dialog) : SaveListDialog(askListFile);
+}
+
+void TProgressView::FormCreate() {
+    History history(FileOps::system(), historyPathFor(m_userFile));
+    HistoryContents contents;
+    const HistoryStatus status = history.read({m_user, ""}, contents);
+    if (status != HistoryStatus::Ok && status != HistoryStatus::NoFile) {
+        throw Error(historyMessage(status, history.path()));
+    }
+    m_damaged = contents.damaged;
+    m_words = wordsToPractise(contents.entries);
+    m_totals = progressTotals(contents.entries, m_today);
+    m_chart->setPoints(chartPoints(progressPoints(contents.entries)));
+    m_totalsLbl->setText(totalsText(m_totals, m_damaged));
+    fillPractiseList(*m_practiseList, m_words, -1);
+    m_pointsList->clear();
+    for (const ChartPoint& point : m_chart->points()) {
+        auto* item =
+            new QTreeWidgetItem(m_pointsList, {point.date, activityName(point.activity),
+                                               QString("%1 %").arg(point.percent),
+                                               QString("%1 %").arg(point.average, 0, 'f', 0)});
+        item->setTextAlignment(2, Qt::AlignRight | Qt::AlignVCenter);
+        item->setTextAlignment(3, Qt::AlignRight | Qt::AlignVCenter);
+    }
+    m_makeListBtn->setEnabled(!practiceList(m_words).empty());
+}
+
+std::unique_ptr<QWidget> TProgressView::makePrintPage() const {
+    auto made = std::make_unique<QWidget>(nullptr, Qt::Window | Qt::FramelessWindowHint);
+    QWidget& page = *made;
+    setUpPrintPage(page, "ProgressPrintForm", "Progress", kPageSize);
+    page.setAttribute(Qt::WA_DontShowOnScreen);
+    const int width = page.width() - 40;
+    pageLabel(page, m_titleLbl->text() + QString(" (%1)").arg(fromUtf8(m_today)),
+              QRect(20, 20, width, 20), true);
+    auto* chart = new TProgressChart(&page);
+    chart->setFont(page.font());
+    chart->setGeometry(20, 46, width, 250);
+    chart->setPoints(m_chart->points());
+    pageLabel(page, m_totalsLbl->text(), QRect(20, 304, width, 44));
+    pageLabel(page, QStringLiteral("Words to practise"), QRect(20, 352, width, 18), true);
+    auto* list = makeList(&page, "PractiseList", QStringLiteral("Words to practise"),
+                          {QStringLiteral("Word"), QStringLiteral("Missed"),
+                           QStringLiteral("Last missed"), QStringLiteral("Right since")},
+                          {200, 70, 110});
+    list->setFrameShape(QFrame::NoFrame);
+    list->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    list->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    list->setGeometry(20, 372, width, page.height() - 372 - 40);
+    // One page: as many words as fit, the most urgent first, and how many more there are. The
+    // page is shown (off the screen) first, so that the list has its rows' real height.
+    fillPractiseList(*list, m_words, -1);
+    page.show();
+    const int rowHeight =
+        list->topLevelItemCount() > 0 ? list->visualItemRect(list->topLevelItem(0)).height() : 1;
+    const int fit = std::max(1, list->viewport()->height() / std::max(1, rowHeight));
+    const int total = static_cast<int>(m_words.size());
+    if (total > fit) {
+        fillPractiseList(*list, m_words, fit - 1);
+        pageLabel(page, QString("… and %1 more words").arg(total - (fit - 1)),
+                  QRect(20, page.height() - 36, width, 18))
+            ->show();
+    }
+    return made;
+}
+
+void TProgressView::PrintBtnClick() {
+    const std::unique_ptr<QWidget> page = makePrintPage();
+    printOrSavePdf(this, kJobTitle, kPdfFileName, [&page](QPrinter& printer) {
+        PicturePages job(printer, kJobTitle);
+        job.add(printablePicture(*page), page->size());
+        job.finish();
+    });
+}
+
+void TProgressView::MakeListBtnClick() {
+    const std::vector<std::string> words = practiceList(m_words);
+    if (words.empty()) {
+        showMessage(m_application.messageBoxes(), QStringLiteral("There are no words to practise"),
+                    kCaption, MessageIcon::Information);
+        return;
+    }
+    const QString path = m_saveDialog(
+        this, QStringLiteral("Make word list"),
+        suggestedListPath(m_userFile, QString("PRACTICE %1.TXT").arg(fromUtf8(m_user))));
+    if (path.isEmpty()) {
+        return;
+    }
+    showMessage(m_application.messageBoxes(), writePracticeList(words, path), kCaption,
+                MessageIcon::Information);
+}
+
+void makeClassWordList(Application& application, QWidget* parent, const std::string& storedUserFile,
+                       const PeriodDialog& askPeriod, const SaveListDialog& askFile,
+                       std::string today) {
+    PracticePeriod period = PracticePeriod::ThisWeek;
+    if (!askPeriod(parent, period)) {
+        return;
+    }
+    if (today.empty()) {
+        today = todayText();
+    }
+    const std::string userFile = nativePath(storedUserFile);
+    History history(FileOps::system(), historyPathFor(userFile));
+    HistoryContents contents;
+    const HistoryStatus status = history.read({"", periodStart(period, today)}, contents);
+    if (status != HistoryStatus::Ok && status != HistoryStatus::NoFile) {
+        throw Error(historyMessage(status, history.path()));
+    }
+    const std::vector<std::string> words = practiceList(wordsToPractise(contents.entries));
+    if (words.empty()) {
+        showMessage(application.messageBoxes(),
+                    QStringLiteral("There are no words to practise in that period"), kCaption,
+                    MessageIcon::Information);
+        return;
+    }
+    const QString path = askFile(parent, QStringLiteral("Make word list"),
+                                 suggestedListPath(userFile, QStringLiteral("PRACTICE.TXT")));
+    if (path.isEmpty()) {
+        return;
+    }
+    showMessage(application.messageBoxes(), writePracticeList(words, path), kCaption,
+                MessageIcon::Information);
+}
+
+QString askListFile(QWidget* parent, const QString& title, const QString& suggested) {
+    return QFileDialog::getSaveFileName(parent, title, suggested,
+                                        QStringLiteral("Word lists (*.TXT *.txt);;All files (*)"));
+}
+
+bool askPeriod(QWidget* parent, PracticePeriod& period) {
+    const QStringList periods = {QStringLiteral("This week"), QStringLiteral("The last four weeks"),
+                                 QStringLiteral("All")};
+    bool ok = false;
+    const QString chosen = QInputDialog::getItem(parent, QStringLiteral("Make word list"),
+                                                 QStringLiteral("The class's missed words of:"),
+                                                 periods, 0, false, &ok);
+    if (!ok) {
+        return false;
+    }
+    period = static_cast<PracticePeriod>(std::max<qsizetype>(0, periods.indexOf(chosen)));
+    return true;
+}
+
+namespace {
+
+QPixmap iconCanvas() {
+    QPixmap pixmap(64, 64);
+    pixmap.fill(Qt::transparent);
+    return pixmap;
+}
+
+} // namespace
+
+QIcon progressIcon() {
+    QPixmap pixmap = iconCanvas();
+    QPainter painter(&pixmap);
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.setPen(QPen(QColor(60, 60, 60), 4));
+    painter.drawLine(8, 6, 8, 56);
+    painter.drawLine(8, 56, 58, 56);
+    painter.setPen(QPen(kSpellingColour, 6, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
+    const QPointF line[] = {{14, 44}, {26, 32}, {38, 38}, {54, 14}};
+    painter.drawPolyline(line, 4);
+    return QIcon(pixmap);
+}
+
+QIcon wordListIcon() {
+    QPixmap pixmap = iconCanvas();
+    QPainter painter(&pixmap);
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.setPen(QPen(QColor(60, 60, 60), 3));
+    painter.setBrush(Qt::white);
+    painter.drawRect(QRectF(12, 4, 40, 56));
+    painter.setPen(QPen(kSpellingColour, 4, Qt::SolidLine, Qt::RoundCap));
+    for (int y = 16; y <= 48; y += 10) {
+        painter.drawLine(20, y, 44, y);
+    }
+    return QIcon(pixmap);
+}
+
+} // namespace hc
