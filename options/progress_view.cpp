@@ -172,30 +172,28 @@ std::string periodStart(PracticePeriod period, std::string_view today) {
 }
 
 QString writePracticeList(const std::vector<std::string>& words, const QString& path) {
+    // The program's own format when every word fits it; a word beyond Windows-1252 (from a list
+    // an editor wrote in UTF-8) makes the whole list UTF-8, which the programs read as well.
     std::vector<std::string> stored;
-    QStringList left;
+    WordListEncoding encoding = WordListEncoding::Windows1252;
     for (const std::string& word : words) {
         const Cp1252Encoding encoded = utf8ToCp1252(word);
-        if (encoded.ok()) {
-            stored.push_back(encoded.bytes);
-        } else {
-            left << fromUtf8(word);
+        if (!encoded.ok()) {
+            encoding = WordListEncoding::Utf8;
+            stored = words;
+            break;
         }
+        stored.push_back(encoded.bytes);
     }
     const std::string native = path.toStdString();
-    const WordListSaveResult saved = saveWordList(FileOps::system(), native, stored);
+    const WordListSaveResult saved = saveWordList(FileOps::system(), native, stored, encoding);
     if (saved != WordListSaveResult::Ok) {
         throw Error(wordListSaveMessage(saved, native));
     }
-    QString text = QString("The word list %1 was written with %2 words to practise. To use it, "
-                           "choose it as the Word List file on the Directories page.")
-                       .arg(path)
-                       .arg(stored.size());
-    if (!left.isEmpty()) {
-        text += QString(" Left out, as a word list cannot hold their letters: %1.")
-                    .arg(left.join(QStringLiteral(", ")));
-    }
-    return text;
+    return QString("The word list %1 was written with %2 words to practise. To use it, choose it "
+                   "as the Word List file on the Directories page.")
+        .arg(path)
+        .arg(stored.size());
 }
 
 std::vector<ChartPoint> chartPoints(const std::vector<ProgressPoint>& points) {

@@ -37,10 +37,10 @@ using PeriodDialog = std::function<bool(QWidget* parent, PracticePeriod& period)
 // The first local date a period keeps ("YYYY-MM-DD"; empty for all), for the day `today`.
 std::string periodStart(PracticePeriod period, std::string_view today);
 
-// Writes `words` (UTF-8) to a word list at `path` (native) in the word list's own format, and
-// returns the sentence that tells the teacher what was written and how to use it. A word the
-// list cannot store (a character outside its 8-bit set) is left out and named. Raises the word
-// list's message when the file cannot be written.
+// Writes `words` (UTF-8) to a word list at `path` (native) in the word list's own format
+// (Windows-1252, or UTF-8 when a word has a character beyond it), and returns the sentence that
+// tells the teacher what was written and how to use it. Raises the word list's message when the
+// file cannot be written.
 QString writePracticeList(const std::vector<std::string>& words, const QString& path);
 
 // One point of the chart as drawn: when, which activity, its per cent and the moving average of

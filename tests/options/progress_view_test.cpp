@@ -109,6 +109,14 @@ TEST_F(ProgressViewTest, MakeWordListWritesTheWordsNotMasteredInTheListsFormat) 
     ASSERT_EQ(boxes().size(), 1u);
     EXPECT_TRUE(boxes()[0].text.contains("3 words")) << boxes()[0].text.toStdString();
 
+    // A word beyond Windows-1252 makes the list UTF-8, every word kept.
+    EXPECT_EQ(hc::writePracticeList({"caf\xC3\xA9", "\xCE\xB1\xCE\xB2"},
+                                    QString::fromStdString(path("GREEK.TXT"))),
+              QString::fromStdString("The word list " + path("GREEK.TXT") +
+                                     " was written with 2 words to practise. To use it, choose "
+                                     "it as the Word List file on the Directories page."));
+    EXPECT_EQ(readFile(path("GREEK.TXT")), "caf\xC3\xA9\r\n\xCE\xB1\xCE\xB2\r\n");
+
     // Cancel in the save dialog writes nothing; a folder that is not there is reported.
     m_listPath.clear();
     view->MakeListBtnClick();
