@@ -8,6 +8,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <cmath>
 #include <cstring>
 #include <limits>
 #include <span>
@@ -211,11 +212,32 @@ void averageSlots(const std::int32_t (&slots)[10], float& average) {
     }
 }
 
+float finiteOrZero(float value) {
+    return std::isfinite(value) ? value : 0.0f;
+}
+
 } // namespace
+
+float shownScore(float stored) {
+    if (std::isnan(stored)) {
+        return 0.0f;
+    }
+    return std::clamp(stored, std::numeric_limits<float>::lowest(),
+                      std::numeric_limits<float>::max());
+}
+
+long long wholeScore(float stored) {
+    // Limits of long long that a float holds exactly (2^63 is not a long long).
+    constexpr long double kHigh = 9223372036854774784.0L; // largest float below 2^63
+    const long double whole = std::trunc(static_cast<long double>(shownScore(stored)));
+    return static_cast<long long>(std::clamp(whole, -kHigh, kHigh));
+}
 
 void computeScores(UserRecord& record, float spellWeight, float phonoWeight) {
     averageSlots(record.SpellScores, record.SpellAverage);
     averageSlots(record.PhonoScores, record.PhonoAverage);
+    record.SpellAverage = finiteOrZero(record.SpellAverage);
+    record.PhonoAverage = finiteOrZero(record.PhonoAverage);
     const long double spell = spellWeight;
     const long double phono = phonoWeight;
     const long double total = spell + phono;
@@ -226,7 +248,7 @@ void computeScores(UserRecord& record, float spellWeight, float phonoWeight) {
     }
     const long double weighted = static_cast<long double>(record.SpellAverage) * spell +
                                  static_cast<long double>(record.PhonoAverage) * phono;
-    record.Score = static_cast<float>(weighted / total);
+    record.Score = finiteOrZero(static_cast<float>(weighted / total));
 }
 
 void shiftInResult(UserRecord& record, Activity activity, int percent) {

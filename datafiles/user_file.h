@@ -133,8 +133,17 @@ bool sameUserName(const UserRecord& record, std::string_view name);
 
 // Recomputes the two averages (a slot holds percent + 1, 0 marks it empty; an average with no
 // results keeps its value) and the weighted Score. Intermediates in extended precision, results
-// stored as float. When the weights add up to zero the Score is 0.
+// stored as float. When the weights add up to zero the Score is 0. Nothing stored is ever
+// infinite or not a number: such an average (kept from a damaged record) becomes 0, and so does
+// a Score that weights which are not numbers would make so.
 void computeScores(UserRecord& record, float spellWeight, float phonoWeight);
+
+// A stored score or average as the screens show it: one that is not a number (a damaged or
+// foreign file) shows as 0, an infinite one as the largest float of its sign.
+float shownScore(float stored);
+// A stored score cut towards zero to a whole number, as the login list shows it: the value of
+// shownScore, so always a number within the range of long long.
+long long wholeScore(float stored);
 // Shifts the activity's slots one place towards the oldest and stores percent + 1 in slot 9.
 void shiftInResult(UserRecord& record, Activity activity, int percent);
 

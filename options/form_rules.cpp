@@ -2,6 +2,7 @@
 
 #include "datafiles/settings.h"
 #include "datafiles/text_codec.h"
+#include "datafiles/usable_settings.h"
 
 #include <charconv>
 #include <cmath>
@@ -131,19 +132,20 @@ std::vector<std::string> memoLines(std::string_view text) {
 }
 
 std::optional<std::string> testValuesProblem(const TestValues& v) {
-    if (!(v.wordDelay >= 0.5f && v.wordDelay <= 60.0f)) {
+    // The same ranges that the student program holds a hand-made file to.
+    if (!(v.wordDelay >= kWordDelayMin && v.wordDelay <= kWordDelayMax)) {
         return "The number of seconds a word is visible must be from 0.5 to 60.";
     }
-    if (v.getPercent < 0 || v.getPercent > 100) {
+    if (v.getPercent < kPercentMin || v.getPercent > kPercentMax) {
         return "The percentage for \"the student scores at least\" must be from 0 to 100.";
     }
-    if (v.improvePercent < 0 || v.improvePercent > 100) {
+    if (v.improvePercent < kPercentMin || v.improvePercent > kPercentMax) {
         return "The percentage for \"the student reduces their errors by\" must be from 0 to 100.";
     }
-    if (v.spellWeight < 0) {
+    if (v.spellWeight < kWeightMin) {
         return "The Spelling Test weight must not be negative.";
     }
-    if (v.phonoWeight < 0) {
+    if (v.phonoWeight < kWeightMin) {
         return "The Phonogram Puzzle weight must not be negative.";
     }
     if (v.spellWeight == 0 && v.phonoWeight == 0) {

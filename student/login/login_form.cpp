@@ -182,7 +182,7 @@ void TLoginForm::fillUserList() {
         row->setText(kNameColumn, QString::fromStdString(hc::cp1252ToUtf8(name)));
         row->setData(kNameColumn, kStoredNameRole, QByteArray::fromStdString(name));
         row->setText(kScoreColumn,
-                     QString::number(static_cast<long long>(std::trunc(record.Score))));
+                     QString::number(hc::wholeScore(record.Score)));
         m_userList->addTopLevelItem(row);
     });
     if (result == UserFileCantOpen) {

@@ -74,7 +74,7 @@ QLabel* cardLabel(QWidget* parent, const char* name, QRect rect, Qt::Alignment a
 }
 
 QString percentText(float value) {
-    return QString::asprintf("%.2f%%", static_cast<double>(value));
+    return QString::asprintf("%.2f%%", static_cast<double>(hc::shownScore(value)));
 }
 
 } // namespace

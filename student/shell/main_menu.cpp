@@ -5,6 +5,7 @@
 #include "content/entry_names.h"
 #include "content/pictures.h"
 #include "datafiles/settings.h"
+#include "datafiles/usable_settings.h"
 #include "platform/desktop/application.h"
 #include "platform/media/clock_timer.h"
 #include "platform/media/media_player.h"
@@ -172,6 +173,8 @@ void TMainMenuForm::FormCreate() {
     if (settings != 0) {
         throw hc::Error(OptionsFileMessage(settings));
     }
+    // A hand-made or foreign file may hold values the teacher's form never stores.
+    hc::limitToUsableRanges(Settings);
     // 2. and 3. The wallpaper and the loading message show themselves at once.
     m_wallpaper = std::make_unique<TWallpaper>();
     m_wallpaper->show();

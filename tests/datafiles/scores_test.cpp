@@ -6,6 +6,8 @@
 #include <array>
 #include <cstring>
 #include <gtest/gtest.h>
+#include <limits>
+#include <tuple>
 
 namespace hc::test {
 namespace {
@@ -56,6 +58,23 @@ TEST(ComputeScores, AveragesAndWeightedScore) {
         // Both weights zero: nothing counts, the score is 0 (not a division by zero).
         {"both weights zero", {0, 0, 0, 0, 0, 0, 0, 0, 0, 81}, {}, 0, 0, 80, 0, 0},
         {"weights that cancel", {0, 0, 0, 0, 0, 0, 0, 0, 0, 81}, {}, 1, -1, 80, 0, 0},
+        // Regression: weights that were not numbers stored a score that was none for good.
+        {"a weight not a number",
+         {0, 0, 0, 0, 0, 0, 0, 0, 0, 81},
+         {},
+         std::numeric_limits<float>::quiet_NaN(),
+         1,
+         80,
+         0,
+         0},
+        {"infinite weights",
+         {0, 0, 0, 0, 0, 0, 0, 0, 0, 81},
+         {},
+         std::numeric_limits<float>::infinity(),
+         std::numeric_limits<float>::infinity(),
+         80,
+         0,
+         0},
     };
     for (const ScoreRow& row : rows) {
         SCOPED_TRACE(row.what);
@@ -76,6 +95,34 @@ TEST(ComputeScores, EmptySlotsKeepTheStoredAverage) {
     EXPECT_EQ(record.SpellAverage, 72.5f);
     EXPECT_EQ(record.PhonoAverage, 30.0f);
     EXPECT_EQ(record.Score, 51.25f);
+
+    // An average that is no number (a damaged record) is not kept: it becomes 0.
+    record.SpellAverage = std::numeric_limits<float>::quiet_NaN();
+    record.PhonoAverage = std::numeric_limits<float>::infinity();
+    record.PhonoScores[9] = 0;
+    computeScores(record, 1.0f, 1.0f);
+    EXPECT_EQ(record.SpellAverage, 0.0f);
+    EXPECT_EQ(record.PhonoAverage, 0.0f);
+    EXPECT_EQ(record.Score, 0.0f);
+}
+
+// Regression: the login list showed a score that was no number as "-9223372036854775808".
+TEST(ComputeScores, EveryStoredScoreShowsAsANumber) {
+    constexpr float kInf = std::numeric_limits<float>::infinity();
+    constexpr float kMax = std::numeric_limits<float>::max();
+    const std::vector<std::tuple<float, float, long long>> rows = {
+        {43.5f, 43.5f, 43},
+        {-0.5f, -0.5f, 0},
+        {std::numeric_limits<float>::quiet_NaN(), 0.0f, 0},
+        {kInf, kMax, 9223372036854774784LL},
+        {-kInf, -kMax, -9223372036854774784LL},
+        {1e30f, 1e30f, 9223372036854774784LL},
+    };
+    for (const auto& [stored, shown, whole] : rows) {
+        SCOPED_TRACE(stored);
+        EXPECT_EQ(shownScore(stored), shown);
+        EXPECT_EQ(wholeScore(stored), whole);
+    }
 }
 
 TEST(ComputeScores, ExtendedPrecisionIntermediates) {

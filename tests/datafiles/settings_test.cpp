@@ -1,14 +1,17 @@
 #include "datafiles/settings.h"
 
 #include "datafiles/file_ops.h"
+#include "datafiles/usable_settings.h"
 #include "file_bytes.h"
 #include "temp_dir.h"
 
 #include <cerrno>
+#include <cmath>
 #include <cstring>
 #include <filesystem>
 #include <functional>
 #include <gtest/gtest.h>
+#include <limits>
 
 namespace hc::test {
 namespace {
@@ -102,6 +105,79 @@ TEST_F(SettingsTest, DamagedFilesGiveTheirCodes) {
         writeFile(path("OPTIONS.DAT"), bytes);
         std::memset(&Settings, 0x55, sizeof Settings);
         EXPECT_EQ(OptionsFileLoad(), row.expected);
+    }
+}
+
+// Regression: a hand-made OPTIONS.DAT with weights that were not numbers stored NaN into the
+// child's score for good, and a WordDelay of 1e9 kept a word on the card for weeks. The student
+// program takes each value outside the form's ranges as the nearest bound, a non-number as the
+// default; the file itself is read, and stays, as it is.
+TEST_F(SettingsTest, ImpossibleValuesAreTakenAsTheNearestUsableOnes) {
+    constexpr float kNaN = std::numeric_limits<float>::quiet_NaN();
+    constexpr float kInf = std::numeric_limits<float>::infinity();
+    constexpr float kMax = std::numeric_limits<float>::max();
+    struct Row {
+        const char* what;
+        std::function<void(SettingsRecord&)> set;
+        std::function<bool(const SettingsRecord&)> usable;
+    };
+    const std::vector<Row> rows = {
+        {"in range",
+         [](SettingsRecord& s) {
+             s.WordDelay = 7.5f;
+             s.GetPercent = 0;
+         },
+         [](const SettingsRecord& s) { return s.WordDelay == 7.5f && s.GetPercent == 0; }},
+        {"delay 1e9", [](SettingsRecord& s) { s.WordDelay = 1e9f; },
+         [](const SettingsRecord& s) { return s.WordDelay == 60.0f; }},
+        {"delay infinite", [](SettingsRecord& s) { s.WordDelay = kInf; },
+         [](const SettingsRecord& s) { return s.WordDelay == 60.0f; }},
+        {"delay 0", [](SettingsRecord& s) { s.WordDelay = 0.0f; },
+         [](const SettingsRecord& s) { return s.WordDelay == 0.5f; }},
+        {"delay minus infinite", [](SettingsRecord& s) { s.WordDelay = -kInf; },
+         [](const SettingsRecord& s) { return s.WordDelay == 0.5f; }},
+        {"delay not a number", [](SettingsRecord& s) { s.WordDelay = kNaN; },
+         [](const SettingsRecord& s) { return s.WordDelay == 2.0f; }},
+        {"percents out of range",
+         [](SettingsRecord& s) {
+             s.GetPercent = -5;
+             s.ImprovePercent = std::numeric_limits<std::int32_t>::max();
+         },
+         [](const SettingsRecord& s) { return s.GetPercent == 0 && s.ImprovePercent == 100; }},
+        {"weights not numbers",
+         [](SettingsRecord& s) {
+             s.SpellWeight = kNaN;
+             s.PhonoWeight = -kNaN;
+         },
+         [](const SettingsRecord& s) { return s.SpellWeight == 1.0f && s.PhonoWeight == 1.0f; }},
+        {"weights infinite",
+         [](SettingsRecord& s) {
+             s.SpellWeight = kInf;
+             s.PhonoWeight = -kInf;
+         },
+         [](const SettingsRecord& s) { return s.SpellWeight == 1.0f && s.PhonoWeight == 0.0f; }},
+        {"weights negative or huge",
+         [](SettingsRecord& s) {
+             s.SpellWeight = -3.0f;
+             s.PhonoWeight = kMax;
+         },
+         [](const SettingsRecord& s) { return s.SpellWeight == 0.0f && s.PhonoWeight == kMax; }},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.what);
+        SettingsRecord stored = defaultSettings();
+        row.set(stored);
+        const std::string bytes = settingsFileBytes(stored);
+        writeFile(path("OPTIONS.DAT"), bytes);
+        ASSERT_EQ(OptionsFileLoad(), OptionsFileOk);
+        // Loading alone shows the file as it is, as the options program does.
+        EXPECT_EQ(std::memcmp(&Settings.WordDelay, &stored.WordDelay, 24), 0);
+        limitToUsableRanges(Settings);
+        EXPECT_TRUE(row.usable(Settings));
+        for (const float value : {Settings.WordDelay, Settings.SpellWeight, Settings.PhonoWeight}) {
+            EXPECT_TRUE(std::isfinite(value));
+        }
+        EXPECT_EQ(readFile(path("OPTIONS.DAT")), bytes);
     }
 }
 

@@ -9,6 +9,7 @@
 #include "datafiles/history.h"
 #include "datafiles/settings.h"
 #include "datafiles/text_codec.h"
+#include "datafiles/usable_settings.h"
 #include "datafiles/user_file.h"
 #include "datafiles/word_list.h"
 
@@ -292,6 +293,8 @@ int usersRecord(const std::string& path, std::string_view nameArgument, std::str
     if (loaded != OptionsFileOk) {
         return fail(OptionsFileMessage(loaded));
     }
+    // Scored as the student program scores: with the weights in the ranges the form enforces.
+    hc::limitToUsableRanges(Settings);
     UserRecord record{};
     const UserFileResult result =
         hc::UserFile(hc::FileOps::system())

@@ -18,6 +18,7 @@
 #include <QTreeWidget>
 
 #include <filesystem>
+#include <limits>
 
 namespace hc::test::student {
 namespace {
@@ -124,6 +125,10 @@ TEST_F(LoginTest, PickingAUserFromEitherFile) {
     ASSERT_EQ(UserFileAdd("USERS.ERF", "Bob"), 0);
     ASSERT_EQ(UserFileAdd("USERS.ERF", "alice"), 0);
     ASSERT_EQ(hc::recordResult("USERS.ERF", "Bob", hc::Activity::Spelling, 87), 0);
+    // Regression: a score that is no number (a foreign file) showed as "-9223372036854775808".
+    ASSERT_EQ(UserFileFind("USERS.ERF", "zoe"), 0);
+    CurrentUser.Score = std::numeric_limits<float>::quiet_NaN();
+    ASSERT_EQ(UserFileUpdate("USERS.ERF", "zoe"), 0);
     open();
     // Sorted, letter case aside; the score is the weighted one, cut to a whole number (87 for
     // spelling and nothing for the puzzle at equal weights: 43.5).

@@ -27,6 +27,7 @@
 #include <QToolButton>
 
 #include <filesystem>
+#include <limits>
 
 namespace hc::test::student {
 namespace {
@@ -78,6 +79,12 @@ protected:
 };
 
 TEST_F(MainMenuTest, TheOpeningSequenceRunsLogoTitleAndLoginThenShowsTheMenu) {
+    // A hand-made OPTIONS.DAT: the program uses the nearest usable values and leaves the file.
+    SettingsRecord handMade = hc::defaultSettings();
+    handMade.WordDelay = 1e9f;
+    handMade.SpellWeight = std::numeric_limits<float>::quiet_NaN();
+    const std::string optionsBytes = hc::settingsFileBytes(handMade);
+    hc::test::writeFile("OPTIONS.DAT", optionsBytes);
     TMainMenuForm menu(*m_program);
     QStringList seen;
     qint64 logoClosedAt = -1;
@@ -115,6 +122,9 @@ TEST_F(MainMenuTest, TheOpeningSequenceRunsLogoTitleAndLoginThenShowsTheMenu) {
     EXPECT_FALSE(menu.loadingMessage()->isVisible());
     ASSERT_EQ(UserFileFind("USERS.ERF", "Ada"), 0);
     EXPECT_EQ(CurrentUser.ProgramRuns, 1);
+    EXPECT_EQ(Settings.WordDelay, 60.0f);
+    EXPECT_EQ(Settings.SpellWeight, 1.0f);
+    EXPECT_EQ(hc::test::readFile("OPTIONS.DAT"), optionsBytes);
 
     // The greeting one second later.
     step(1010ms);
