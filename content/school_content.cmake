@@ -59,12 +59,23 @@ endfunction()
 # hc_add_clip_step(CLIP name TEXT file ROOT dir OVERRIDES dir OUT dir SELECT dir REPORT file
 #                  AUDIOGEN exe TOOLS args...)
 # The custom command making OUT/bee/<name>.wav and .txt: the school's recording converted, or
-# the words of TEXT spoken by the computer voice. SELECT/<name>.source records which, so that
+# the words of TEXT spoken by the computer voice. TEXT is named relative to ROOT in messages. SELECT/<name>.source records which, so that
 # putting a recording in or taking it out makes the clip again.
 function(hc_add_clip_step)
     cmake_parse_arguments(S "" "CLIP;TEXT;ROOT;OVERRIDES;OUT;SELECT;REPORT;AUDIOGEN" "TOOLS"
                           ${ARGN})
     hc_school_recording(recording OVERRIDES "${S_OVERRIDES}" CLIP "${S_CLIP}")
+    # A deleted clip text is noticed by the next build (the folder is looked at again), and
+    # the step then says in one line what is missing, instead of the build tool's words.
+    get_filename_component(texts "${S_TEXT}" DIRECTORY)
+    file(GLOB unused CONFIGURE_DEPENDS "${texts}/*.txt")
+    set(text_dependency "")
+    set(text_state "")
+    if(EXISTS "${S_TEXT}")
+        set(text_dependency "${S_TEXT}")
+    else()
+        set(text_state "text missing\n")
+    endif()
     set(selection "${S_SELECT}/${S_CLIP}.source")
     if(recording)
         set(source "recording ${recording}\n")
@@ -74,14 +85,15 @@ function(hc_add_clip_step)
         set(source "flite slt\n")
         set(comment "Speaking clip ${S_CLIP}")
     endif()
-    hc_write_if_changed("${selection}" "${source}")
+    hc_write_if_changed("${selection}" "${source}${text_state}")
     file(RELATIVE_PATH overrides "${S_ROOT}" "${S_OVERRIDES}")
+    file(RELATIVE_PATH text "${S_ROOT}" "${S_TEXT}")
     add_custom_command(
         OUTPUT "${S_OUT}/bee/${S_CLIP}.wav" "${S_OUT}/bee/${S_CLIP}.txt"
-        COMMAND ${S_AUDIOGEN} clip --name ${S_CLIP} --text "${S_TEXT}" --override-dir "${overrides}"
+        COMMAND ${S_AUDIOGEN} clip --name ${S_CLIP} --text "${text}" --override-dir "${overrides}"
                 --wav "${S_OUT}/bee/${S_CLIP}.wav" --memo "${S_OUT}/bee/${S_CLIP}.txt"
                 --report "${S_REPORT}" ${S_TOOLS}
-        DEPENDS ${S_AUDIOGEN} "${S_TEXT}" "${selection}" ${recording}
+        DEPENDS ${S_AUDIOGEN} ${text_dependency} "${selection}" ${recording}
         WORKING_DIRECTORY "${S_ROOT}"
         COMMENT "${comment}"
         VERBATIM)

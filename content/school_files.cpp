@@ -2,8 +2,10 @@
 
 #include <algorithm>
 #include <array>
+#include <cstdint>
 #include <cstdio>
 #include <fstream>
+#include <iterator>
 #include <map>
 #include <system_error>
 
@@ -23,6 +25,49 @@ bool isHousekeepingFile(const std::string& name) {
            lower == "desktop.ini";
 }
 
+bool naturalLess(std::string_view a, std::string_view b) {
+    auto isDigit = [](char c) { return c >= '0' && c <= '9'; };
+    std::size_t i = 0;
+    std::size_t j = 0;
+    while (i < a.size() && j < b.size()) {
+        if (isDigit(a[i]) && isDigit(b[j])) {
+            std::size_t endA = i;
+            std::size_t endB = j;
+            while (endA < a.size() && isDigit(a[endA])) {
+                ++endA;
+            }
+            while (endB < b.size() && isDigit(b[endB])) {
+                ++endB;
+            }
+            // The numbers without leading zeros: the longer is larger, else digit by digit.
+            std::string_view numberA = a.substr(i, endA - i);
+            std::string_view numberB = b.substr(j, endB - j);
+            numberA.remove_prefix(std::min(numberA.find_first_not_of('0'), numberA.size()));
+            numberB.remove_prefix(std::min(numberB.find_first_not_of('0'), numberB.size()));
+            if (numberA.size() != numberB.size()) {
+                return numberA.size() < numberB.size();
+            }
+            if (numberA != numberB) {
+                return numberA < numberB;
+            }
+            i = endA;
+            j = endB;
+            continue;
+        }
+        const char lowerA = lowerAscii(std::string(1, a[i]))[0];
+        const char lowerB = lowerAscii(std::string(1, b[j]))[0];
+        if (lowerA != lowerB) {
+            return static_cast<unsigned char>(lowerA) < static_cast<unsigned char>(lowerB);
+        }
+        ++i;
+        ++j;
+    }
+    if (i < a.size() || j < b.size()) {
+        return j < b.size(); // the shorter name first
+    }
+    return a < b;
+}
+
 std::vector<fs::path> schoolFiles(const fs::path& folder) {
     std::vector<fs::path> files;
     std::error_code error;
@@ -34,7 +79,9 @@ std::vector<fs::path> schoolFiles(const fs::path& folder) {
             files.push_back(folder / entry.path().filename());
         }
     }
-    std::sort(files.begin(), files.end());
+    std::sort(files.begin(), files.end(), [](const fs::path& a, const fs::path& b) {
+        return naturalLess(a.filename().string(), b.filename().string());
+    });
     return files;
 }
 
@@ -140,19 +187,109 @@ void appendToReport(const std::string& reportFile, const std::string& text) {
     std::ofstream(reportFile, std::ios::binary | std::ios::app) << text;
 }
 
-bool looksLikeWav(const fs::path& file) {
+namespace {
+
+std::uint32_t readNumber(const unsigned char* p, bool bigEndian) {
+    return bigEndian ? (std::uint32_t{p[0]} << 24) | (std::uint32_t{p[1]} << 16) |
+                           (std::uint32_t{p[2]} << 8) | p[3]
+                     : (std::uint32_t{p[3]} << 24) | (std::uint32_t{p[2]} << 16) |
+                           (std::uint32_t{p[1]} << 8) | p[0];
+}
+
+// Whether the `count` bytes at `head` could be the start of `expected` (a copy that stopped
+// inside the container's first bytes).
+bool startsLike(const unsigned char* head, std::size_t count, std::string_view expected) {
+    return std::equal(head, head + std::min(count, expected.size()), expected.begin());
+}
+
+} // namespace
+
+WavFacts inspectWav(const fs::path& file) {
     std::ifstream in(file, std::ios::binary);
-    std::array<char, 12> head{};
-    if (!in.read(head.data(), head.size())) {
-        return false;
+    std::error_code error;
+    const std::uintmax_t size = fs::file_size(file, error);
+    if (!in || error) {
+        return {};
     }
-    const std::string container(head.data(), 4);
-    const std::string type(head.data() + 8, 4);
-    return (container == "RIFF" || container == "RIFX" || container == "RF64") && type == "WAVE";
+    if (size == 0) {
+        return {WavFacts::Kind::CutOff};
+    }
+    std::array<unsigned char, 12> head{};
+    in.read(reinterpret_cast<char*>(head.data()), head.size());
+    const auto got = static_cast<std::size_t>(in.gcount());
+    const std::string_view containers[] = {"RIFF", "RIFX", "RF64"};
+    if (got < head.size()) {
+        const bool partOfAHeader =
+            std::any_of(std::begin(containers), std::end(containers),
+                        [&](std::string_view c) { return startsLike(head.data(), got, c); }) &&
+            (got <= 8 || startsLike(head.data() + 8, got - 8, "WAVE"));
+        return {partOfAHeader ? WavFacts::Kind::CutOff : WavFacts::Kind::NotWav};
+    }
+    const std::string_view container(reinterpret_cast<const char*>(head.data()), 4);
+    if (std::find(std::begin(containers), std::end(containers), container) ==
+            std::end(containers) ||
+        std::string_view(reinterpret_cast<const char*>(head.data() + 8), 4) != "WAVE") {
+        return {};
+    }
+    const bool bigEndian = container == "RIFX";
+    // RF64 keeps its real sizes in a chunk of its own; its 32-bit sizes say nothing.
+    const bool sizesTell = container != "RF64";
+    // A copy that stopped early still carries the whole file's size in its first bytes.
+    if (sizesTell && std::uint64_t{readNumber(head.data() + 4, bigEndian)} + 8 > size) {
+        return {WavFacts::Kind::CutOff};
+    }
+    std::uint64_t bytesPerSecond = 0;
+    std::uint64_t at = head.size();
+    while (at + 8 <= size) {
+        std::array<unsigned char, 8> chunk{};
+        in.seekg(static_cast<std::streamoff>(at));
+        in.read(reinterpret_cast<char*>(chunk.data()), 8);
+        const std::string_view id(reinterpret_cast<const char*>(chunk.data()), 4);
+        const std::uint64_t length = readNumber(chunk.data() + 4, bigEndian);
+        const std::uint64_t left = size - at - 8;
+        if (id == "data") {
+            if (left == 0 || (sizesTell && (length > left || length == 0))) {
+                return {WavFacts::Kind::CutOff};
+            }
+            const std::uint64_t soundBytes = sizesTell ? length : left;
+            return {WavFacts::Kind::Whole,
+                    bytesPerSecond == 0
+                        ? 0.0
+                        : static_cast<double>(soundBytes) / static_cast<double>(bytesPerSecond)};
+        }
+        if (sizesTell && length > left) {
+            // Whole by its size, damaged inside: the converter says what it cannot read.
+            return {WavFacts::Kind::Whole};
+        }
+        if (id == "fmt " && length >= 12) {
+            std::array<unsigned char, 12> format{}; // format, channels, rate, bytes a second
+            in.read(reinterpret_cast<char*>(format.data()), format.size());
+            bytesPerSecond = readNumber(format.data() + 8, bigEndian);
+        }
+        at += 8 + length + (length & 1);
+    }
+    // The header ends before the sound begins: the copy stopped there, or nothing was recorded.
+    return {WavFacts::Kind::CutOff};
 }
 
 std::string notAWavRecording(const fs::path& file) {
     return file.generic_string() + " is not a WAV recording (save it as WAV)";
+}
+
+std::string cutOffRecording(const fs::path& file) {
+    return file.generic_string() + " is cut off (the copy did not finish): copy it again";
+}
+
+std::string recordingRefusal(const fs::path& file) {
+    switch (inspectWav(file).kind) {
+    case WavFacts::Kind::NotWav:
+        return notAWavRecording(file);
+    case WavFacts::Kind::CutOff:
+        return cutOffRecording(file);
+    case WavFacts::Kind::Whole:
+        break;
+    }
+    return {};
 }
 
 namespace {
@@ -167,11 +304,10 @@ std::string clipList(const std::vector<std::string>& clips) {
 
 } // namespace
 
-void checkRecordings(const fs::path& overrideDir, const std::vector<std::string>& clips,
-                     Findings& findings) {
-    const fs::path folder = overrideDir / "bee";
+void checkRecordings(const fs::path& folder, const std::vector<std::string>& clips,
+                     const std::string& wordsAt, Findings& findings) {
     const std::string accepted = "The recordings this folder takes are " + clipList(clips) +
-                                 " (what each says is in content/audio/clips).";
+                                 " (what each says is in " + wordsAt + ").";
     // Recordings per clip, in name order: the first is the one the build uses.
     std::map<std::string, std::vector<fs::path>> recordings;
     for (const fs::path& file : schoolFiles(folder)) {
@@ -213,8 +349,15 @@ void checkRecordings(const fs::path& overrideDir, const std::vector<std::string>
                           files[0].generic_string() + " is already the recording of clip " + clip +
                           ": delete the one you do not want.");
         }
-        if (!looksLikeWav(files[0])) {
-            findings.refuse(notAWavRecording(files[0]));
+        const WavFacts facts = inspectWav(files[0]);
+        if (facts.kind != WavFacts::Kind::Whole) {
+            findings.refuse(recordingRefusal(files[0]));
+        } else if (facts.seconds > kLongestRecordingSeconds) {
+            findings.warn(files[0].generic_string() + " is " +
+                          std::to_string(static_cast<int>(facts.seconds)) +
+                          " seconds long. While the bee talks, the child cannot leave the "
+                          "screen: keep a clip to a sentence or two, under " +
+                          std::to_string(static_cast<int>(kLongestRecordingSeconds)) + " seconds.");
         }
     }
 }

@@ -27,8 +27,13 @@ std::string lowerAscii(std::string text);
 // the folder's README.txt, and what file managers leave behind (Thumbs.db, desktop.ini).
 bool isHousekeepingFile(const std::string& name);
 
-// The entries of `folder` (files and folders) other than housekeeping files, sorted by name.
-// Empty when the folder does not exist.
+// File names in natural order, as a person sorts them: letter case ignored, and a run of
+// digits compared as a number ("2" before "10", "Bus" beside "bee"). Names that differ only in
+// letter case or leading zeros are ordered by their bytes, so the order is always the same.
+bool naturalLess(std::string_view a, std::string_view b);
+
+// The entries of `folder` (files and folders) other than housekeeping files, in natural order
+// of their names. Empty when the folder does not exist.
 std::vector<std::filesystem::path> schoolFiles(const std::filesystem::path& folder);
 
 // Of `names`, the one closest to `typed` (at most two letters added, dropped or changed),
@@ -62,19 +67,39 @@ std::string formatWarning(const std::string& message);
 // is not worth failing the build for, so errors are ignored.
 void appendToReport(const std::string& reportFile, const std::string& text);
 
-// True when `file` starts like a WAV file (a RIFF, RIFX or RF64 container of type WAVE).
-// A recording in another format renamed to .wav is caught here, before any converter sees it.
-bool looksLikeWav(const std::filesystem::path& file);
+// What a school's recording is, as far as its bytes show without a converter.
+struct WavFacts {
+    enum class Kind {
+        NotWav, // no RIFF, RIFX or RF64 container of type WAVE: another format renamed to .wav
+        CutOff, // empty, or ending before the sound its header promises (an unfinished copy)
+        Whole,
+    };
+    Kind kind = Kind::NotWav;
+    double seconds = 0; // the length of the sound as the header states it (Whole only)
+};
+WavFacts inspectWav(const std::filesystem::path& file);
 
 // The message for a recording that would replace a clip but is no WAV file.
 std::string notAWavRecording(const std::filesystem::path& file);
 
-// Checks every file in overrideDir/bee against the clip names `clips`. Warns about each file
-// that will not be used (a name that is no clip, another format than WAV, a second spelling
-// of the same clip, a folder) and refuses a recording that would be used but is no WAV file.
-// File names are shown as `overrideDir` is given, so a relative folder reads as the school
-// knows it.
-void checkRecordings(const std::filesystem::path& overrideDir,
-                     const std::vector<std::string>& clips, content::Findings& findings);
+// The message for a recording that ends before the sound its header promises.
+std::string cutOffRecording(const std::filesystem::path& file);
+
+// The refusal for a recording that would replace a clip but cannot be used as it stands (no
+// WAV file, or cut off); empty when its bytes look whole.
+std::string recordingRefusal(const std::filesystem::path& file);
+
+// Recordings longer than this get a warning: while the bee talks the child cannot leave the
+// screen.
+inline constexpr double kLongestRecordingSeconds = 30;
+
+// Checks every file in the recordings folder `folder` against the clip names `clips`. Warns
+// about each file that will not be used (a name that is no clip, another format than WAV, a
+// second spelling of the same clip, a folder) and about a recording longer than a spoken
+// sentence, and refuses a recording that would be used but is no WAV file or is cut off.
+// `wordsAt` says where the school finds what each clip says. File names are shown as `folder`
+// is given, so a relative folder reads as the school knows it.
+void checkRecordings(const std::filesystem::path& folder, const std::vector<std::string>& clips,
+                     const std::string& wordsAt, content::Findings& findings);
 
 } // namespace hc::content

@@ -47,7 +47,7 @@ std::vector<std::vector<std::string>> paragraphs(std::string_view source) {
         result.pop_back();
     }
     if (result.empty()) {
-        throw std::runtime_error("the clip's text holds no words");
+        throw ClipTextProblem(ClipTextProblem::Kind::NoWords, "the clip's text holds no words");
     }
     return result;
 }
@@ -97,27 +97,33 @@ std::string toEightBit(std::string_view utf8) {
             cp = lead & 0x07;
             length = 4;
         } else {
-            throw std::runtime_error("the clip's text is not valid UTF-8");
+            throw ClipTextProblem(ClipTextProblem::Kind::NotText,
+                                  "the clip's text is not valid UTF-8");
         }
         if (utf8.size() - i < length) {
-            throw std::runtime_error("the clip's text is not valid UTF-8");
+            throw ClipTextProblem(ClipTextProblem::Kind::NotText,
+                                  "the clip's text is not valid UTF-8");
         }
         for (std::size_t k = 1; k < length; ++k) {
             const auto next = static_cast<unsigned char>(utf8[i + k]);
             if ((next & 0xC0) != 0x80) {
-                throw std::runtime_error("the clip's text is not valid UTF-8");
+                throw ClipTextProblem(ClipTextProblem::Kind::NotText,
+                                      "the clip's text is not valid UTF-8");
             }
             cp = cp << 6 | (next & 0x3F);
         }
         if (cp < 0x20 || cp == 0x7F || (cp >= 0x80 && cp < 0xA0)) {
-            throw std::runtime_error("the clip's text holds the control character " +
-                                     codePointName(cp));
+            throw ClipTextProblem(
+                ClipTextProblem::Kind::NotText,
+                "the clip's text holds the control character " + codePointName(cp), cp);
         }
         if (cp > 0xFF) {
             const char byte = windows1252Extra(cp);
             if (byte == 0) {
-                throw std::runtime_error("the memo cannot show the character " + codePointName(cp) +
-                                         " (it has no place in Windows-1252 text)");
+                throw ClipTextProblem(ClipTextProblem::Kind::Unshowable,
+                                      "the memo cannot show the character " + codePointName(cp) +
+                                          " (it has no place in Windows-1252 text)",
+                                      cp);
             }
             out.push_back(byte);
         } else {

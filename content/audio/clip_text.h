@@ -2,16 +2,35 @@
 
 // The words of one narrator clip: what the bee says and what the memo beside it shows.
 
+#include <stdexcept>
 #include <string>
 #include <string_view>
 
 namespace hc::audio {
 
+// Why a clip's words cannot be used; what() says it for a developer.
+class ClipTextProblem : public std::runtime_error {
+public:
+    enum class Kind {
+        NoWords,    // empty, or only spaces
+        Unshowable, // a character Windows-1252 lacks, such as an emoji (codePoint says which)
+        NotText,    // malformed UTF-8 or a control character
+    };
+    ClipTextProblem(Kind kind, const std::string& message, unsigned long codePoint = 0)
+        : std::runtime_error(message), m_kind(kind), m_codePoint(codePoint) {}
+    Kind kind() const { return m_kind; }
+    unsigned long codePoint() const { return m_codePoint; }
+
+private:
+    Kind m_kind;
+    unsigned long m_codePoint;
+};
+
 // Width of a memo line. The memo beside the bee is about 25 characters wide.
 inline constexpr std::size_t kMemoWidth = 25;
 
 // The clip's words as a speech synthesiser gets them: one line, single spaces, paragraphs
-// run together. Throws std::runtime_error when the text holds no words.
+// run together. Throws ClipTextProblem when the text holds no words.
 std::string speechText(std::string_view source);
 
 // The clip's words as the memo shows them: paragraphs (separated by an empty line in the
@@ -20,7 +39,7 @@ std::string speechText(std::string_view source);
 // line. The result is 8-bit Windows-1252 text, like every text file of the program: the
 // UTF-8 source's accented letters, curly quotes and dashes become their Windows-1252 byte.
 // A character Windows-1252 lacks, a control character or malformed UTF-8 throws
-// std::runtime_error naming it, because the memo could not show it.
+// ClipTextProblem naming it, because the memo could not show it.
 std::string memoText(std::string_view source, std::size_t width = kMemoWidth);
 
 } // namespace hc::audio

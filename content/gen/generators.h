@@ -17,7 +17,7 @@ void writeBeeMovies(const std::string& outDir);
 void writeScreenMovies(const std::string& outDir, const std::string& audioDir);
 // The puzzles: 16 pieces and a movie each, with the sound puzzle_done.wav from `audioDir`.
 // The drawn puzzles come first (0 .. kPuzzleCount-1), then one for each of the school's own
-// `schoolPictures`, in the order given.
+// `schoolPictures`, in natural order of their file names (naturalLess).
 void writePuzzles(const std::string& outDir, const std::string& audioDir,
                   const std::vector<std::string>& schoolPictures);
 

@@ -226,7 +226,8 @@ int main(int argc, char** argv) {
             const std::vector<std::string> clips(hc::entries::kClips.begin(),
                                                  hc::entries::kClips.end());
             hc::content::Findings findings;
-            hc::content::checkRecordings(out, clips, findings);
+            hc::content::checkRecordings(std::filesystem::path(out) / "bee", clips,
+                                         "content/audio/clips", findings);
             hc::content::checkPuzzlePictures(argv[3], findings);
             return findings.finish(argc > 4 ? argv[4] : "");
         }

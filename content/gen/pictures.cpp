@@ -465,16 +465,6 @@ struct Picture {
 
 } // namespace
 
-void saveImage(const QImage& image, const std::string& path, const char* format) {
-    if (!image.save(QString::fromStdString(path), format)) {
-        throw Error("Can't write picture " + path);
-    }
-}
-
-std::string joinPath(const std::string& dir, const std::string& name) {
-    return dir.empty() ? name : dir + "/" + name;
-}
-
 void writePictures(const std::string& outDir) {
     std::vector<Picture> pictures = {
         {"wallpaper.png", wallpaper()},

@@ -4,7 +4,9 @@
 #include "content/school_files.h"
 
 #include <QImageReader>
+#include <QPainter>
 
+#include <algorithm>
 #include <array>
 #include <cstdint>
 #include <cstdio>
@@ -23,6 +25,10 @@ bool isPuzzlePictureName(const std::string& fileName) {
 }
 
 namespace {
+
+// A picture of which the puzzle would cut off more than a third (a tall portrait, a wide
+// panorama) is warned about; the usual photo shapes (4:3, 3:2, upright or not) are not.
+constexpr double kLeastShownPart = 2.0 / 3.0;
 
 std::uint32_t le32(const unsigned char* p) {
     return p[0] | (p[1] << 8) | (p[2] << 16) | (static_cast<std::uint32_t>(p[3]) << 24);
@@ -115,6 +121,8 @@ QImage readSchoolPicture(const fs::path& file) {
         QImageReader::setAllocationLimit(1024);
         QImageReader reader(QString::fromStdString(file.string()));
         reader.setDecideFormatFromContent(true);
+        // A phone stores a photo as its sensor saw it and says in a tag how to turn it.
+        reader.setAutoTransform(true);
         format = reader.format(); // known before reading only
         const DecoderMessages messages;
         image = reader.read();
@@ -130,7 +138,14 @@ QImage readSchoolPicture(const fs::path& file) {
                                      "read (open it in a picture program and save it again as "
                                      "PNG or JPEG)");
     }
-    return image;
+    // Transparent parts are white, as on paper: line art drawn on a transparent background
+    // would otherwise lose its background to black.
+    QImage onWhite(image.size(), QImage::Format_RGB32);
+    onWhite.fill(Qt::white);
+    QPainter painter(&onWhite);
+    painter.drawImage(0, 0, image);
+    painter.end();
+    return onWhite;
 }
 
 void checkPuzzlePictures(const fs::path& folder, Findings& findings) {
@@ -153,13 +168,28 @@ void checkPuzzlePictures(const fs::path& folder, Findings& findings) {
         }
         try {
             const QImage picture = readSchoolPicture(file);
+            const std::string size =
+                std::to_string(picture.width()) + " x " + std::to_string(picture.height());
+            const std::string frame =
+                std::to_string(puzzle.width()) + " x " + std::to_string(puzzle.height());
+            // How much of the picture the puzzle shows: it is scaled to cover the frame, and
+            // what sticks out on two sides is cut off.
+            const double shape = static_cast<double>(picture.width()) / picture.height();
+            const double frameShape = static_cast<double>(puzzle.width()) / puzzle.height();
+            if (std::min(shape / frameShape, frameShape / shape) < kLeastShownPart) {
+                const bool tall = shape < frameShape;
+                findings.warn(shown + " is " + size + " pixels, " +
+                              (tall ? "much taller" : "much wider") + " than the puzzle's frame (" +
+                              frame + "): only its middle is used, and its " +
+                              (tall ? "top and bottom are" : "left and right sides are") +
+                              " cut off. Crop it to about the frame's shape to choose what "
+                              "the puzzle shows.");
+            }
             if (picture.width() < puzzle.width() || picture.height() < puzzle.height()) {
-                findings.warn(
-                    shown + " is only " + std::to_string(picture.width()) + " x " +
-                    std::to_string(picture.height()) + " pixels, smaller than the puzzle (" +
-                    std::to_string(puzzle.width()) + " x " + std::to_string(puzzle.height()) +
-                    "), so the puzzle will look blurred. Use a picture at least that "
-                    "big.");
+                findings.warn(shown + " is only " + size + " pixels, smaller than the puzzle (" +
+                              frame +
+                              "), so the puzzle will look blurred. Use a picture at least that "
+                              "big.");
             }
         } catch (const ContentProblem& problem) {
             findings.refuse(problem.what());
@@ -179,8 +209,9 @@ std::string schoolPuzzleList(int firstNumber, const std::vector<std::string>& pi
     text +=
         wrapText("Puzzles 0 to " + std::to_string(firstNumber - 1) +
                      " are the drawn ones. Your pictures are numbered in the order of their file "
-                     "names, so adding, renaming or deleting a picture changes the numbers of "
-                     "the pictures after it.",
+                     "names, with numbers in names counted as numbers (2 before 10) and capital "
+                     "letters the same as small ones, so adding, renaming or deleting a picture "
+                     "changes the numbers of the pictures after it.",
                  "") +
         "\n";
     return text;

@@ -2,9 +2,14 @@
 
 #include "archive/error.h"
 
+extern "C" {
+#include <libavformat/avformat.h>
+}
+
 #include <cstdio>
 #include <fstream>
 #include <iterator>
+#include <memory>
 
 namespace hc::content {
 
@@ -73,6 +78,39 @@ Sound readWave(const std::string& path) {
         at = body + size + (size & 1);
     }
     throw bad("no sound data");
+}
+
+Sound readMovieSound(const std::string& path) {
+    AVFormatContext* opened = nullptr;
+    if (avformat_open_input(&opened, path.c_str(), nullptr, nullptr) < 0) {
+        throw Error("Can't open movie " + path);
+    }
+    const std::unique_ptr<AVFormatContext*, void (*)(AVFormatContext**)> context(
+        &opened, [](AVFormatContext** c) { avformat_close_input(c); });
+    if (avformat_find_stream_info(opened, nullptr) < 0) {
+        throw Error("Can't read movie " + path);
+    }
+    const int stream = av_find_best_stream(opened, AVMEDIA_TYPE_AUDIO, -1, -1, nullptr, 0);
+    if (stream < 0) {
+        throw Error("Movie " + path + " has no sound track");
+    }
+    const AVCodecParameters* format = opened->streams[stream]->codecpar;
+    if (format->codec_id != AV_CODEC_ID_PCM_S16LE || format->ch_layout.nb_channels != 1) {
+        throw Error("Movie " + path + ": its sound track is not mono 16-bit PCM");
+    }
+    Sound sound;
+    sound.sampleRate = format->sample_rate;
+    AVPacket* packet = av_packet_alloc();
+    while (av_read_frame(opened, packet) >= 0) {
+        if (packet->stream_index == stream) {
+            for (int i = 0; i + 1 < packet->size; i += 2) {
+                sound.samples.push_back(static_cast<std::int16_t>(le16(packet->data + i)));
+            }
+        }
+        av_packet_unref(packet);
+    }
+    av_packet_free(&packet);
+    return sound;
 }
 
 } // namespace hc::content

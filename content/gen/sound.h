@@ -13,4 +13,8 @@ namespace hc::content {
 // clear message rather than a silent movie.
 Sound readWave(const std::string& path);
 
+// The sound track of a movie the generators made (mono 16-bit PCM), as it was stored: a movie
+// carries its sound whole, so a puzzle's sound is found again in a built archive.
+Sound readMovieSound(const std::string& path);
+
 } // namespace hc::content

@@ -9,11 +9,16 @@
 
 #include <QColor>
 #include <QImage>
+#include <QPainter>
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cmath>
+#include <cstdint>
 #include <cstdlib>
 #include <filesystem>
+#include <optional>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -68,6 +73,21 @@ std::string toneWav() {
     return hc::test::pcmWav(22050, 1, hc::test::toneWithPauses(22050, 0.2, 0.6, 0.2, 440));
 }
 
+// `seconds` of steady noise no louder than `amplitude`, plus `hum` (a 50 Hz sine of that
+// amplitude): what a recording holds when nobody spoke into the microphone.
+std::vector<std::int16_t> steadyNoise(double seconds, int amplitude, int hum = 0) {
+    std::vector<std::int16_t> samples;
+    unsigned seed = 99;
+    for (int i = 0; i < static_cast<int>(seconds * 22050); ++i) {
+        seed = seed * 1103515245 + 12345;
+        const int noise =
+            amplitude == 0 ? 0 : static_cast<int>(seed >> 16) % (2 * amplitude + 1) - amplitude;
+        samples.push_back(
+            static_cast<std::int16_t>(noise + hum * std::sin(2 * M_PI * 50 * i / 22050.0)));
+    }
+    return samples;
+}
+
 // A picture with detail everywhere, so that its compressed data fills the whole file and
 // cutting the file off loses part of the picture.
 void writePicture(const std::string& path, int width, int height, const char* format) {
@@ -113,8 +133,14 @@ protected:
                    " check content/overrides content/puzzles report.txt");
     }
 
-    ToolRun clipStep(const std::string& clip) {
-        writeFile("words.txt", "Hello.\n");
+    // The clip step with `words` as the clip's text (none: the text file is gone).
+    ToolRun clipStep(const std::string& clip,
+                     const std::optional<std::string>& words = "Hello.\n") {
+        if (words) {
+            writeFile("words.txt", *words);
+        } else {
+            fs::remove("words.txt");
+        }
         return run(shellQuoted(toolPath("hc_audiogen")) + " clip --name " + clip +
                    " --text words.txt --override-dir content/overrides --wav out/" + clip +
                    ".wav --memo out/" + clip + ".txt --report report.txt --flite " +
@@ -136,6 +162,7 @@ TEST_F(SchoolContent, RecordingsTheBuildWillNotUseAreWarnedAboutByNameWithWhatTo
     struct Row {
         const char* file;
         std::vector<std::string> said; // all of these in one warning; none: no word at all
+        std::string bytes = toneWav();
     };
     const Row rows[] = {
         {"goodby.wav",
@@ -149,10 +176,17 @@ TEST_F(SchoolContent, RecordingsTheBuildWillNotUseAreWarnedAboutByNameWithWhatTo
         {"notes.txt", {"content/overrides/bee/notes.txt is not used", "spelling.wav"}},
         {".DS_Store", {}},
         {"Thumbs.db", {}},
+        // Used, but longer than a spoken sentence: the child is held on the screen meanwhile.
+        {"welcome.wav",
+         {"content/overrides/bee/welcome.wav is 31 seconds long", "cannot leave the screen"},
+         hc::test::pcmWav(8000, 1, hc::test::toneWithPauses(8000, 0, 31, 0, 440))},
+        {"goodbye.wav",
+         {},
+         hc::test::pcmWav(8000, 1, hc::test::toneWithPauses(8000, 0, 29, 0, 440))},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.file);
-        writeFile(std::string("content/overrides/bee/") + row.file, toneWav());
+        writeFile(std::string("content/overrides/bee/") + row.file, row.bytes);
         const ToolRun result = check();
         expectWarned(result, row.said);
         // The report holds what was printed, for the build script to show again.
@@ -201,6 +235,93 @@ TEST_F(SchoolContent, ARecordingInAnotherFormatNamedWavStopsWithOneLineNamingIt)
     EXPECT_FALSE(fs::exists("out/goodbye.wav"));
 }
 
+TEST_F(SchoolContent, RecordingsThatAreCutOffOrHoldNothingAudibleStopWithTheGuidesWords) {
+    const std::string cutOff = "content/overrides/bee/leave.wav is cut off (the copy did not "
+                               "finish): copy it again";
+    const std::string inaudible = "content/overrides/bee/leave.wav holds no audible sound "
+                                  "(record it again, nearer the microphone, or delete it to "
+                                  "keep the computer voice)";
+    const std::string whole = toneWav();
+    // A voice over a noisy room: the voice stands out, so it is taken.
+    std::vector<std::int16_t> noisyRoom = steadyNoise(0.4, 300);
+    for (const std::int16_t s : hc::test::toneWithPauses(22050, 0, 0.6, 0, 440)) {
+        noisyRoom.push_back(s);
+    }
+    for (const std::int16_t s : steadyNoise(0.4, 300)) {
+        noisyRoom.push_back(s);
+    }
+    struct Row {
+        const char* what;
+        std::string bytes;
+        std::string checkSays; // the check's last line; empty: it lets the file through
+        std::string clipSays;  // the clip step's whole output; empty: the clip is made
+    };
+    const Row rows[] = {
+        {"muted microphone's hiss", hc::test::pcmWav(22050, 1, steadyNoise(2, 40)), "", inaudible},
+        {"dither-only silence", hc::test::pcmWav(22050, 1, steadyNoise(2, 1)), "", inaudible},
+        {"mains hum", hc::test::pcmWav(22050, 1, steadyNoise(2, 0, 6000)), "", inaudible},
+        {"a voice over a noisy room", hc::test::pcmWav(22050, 1, noisyRoom), "", ""},
+        {"cut off", whole.substr(0, whole.size() / 2), cutOff, cutOff},
+        {"empty", "", cutOff, cutOff},
+        {"header only", whole.substr(0, 44), cutOff, cutOff},
+        {"cut off inside the header", whole.substr(0, 30), cutOff, cutOff},
+        {"cut off in the first bytes", whole.substr(0, 6), cutOff, cutOff},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.what);
+        writeFile("content/overrides/bee/leave.wav", row.bytes);
+        const ToolRun checked = check();
+        EXPECT_EQ(checked.status, row.checkSays.empty() ? 0 : 1) << checked.out;
+        EXPECT_EQ(lastLine(checked.out), row.checkSays) << checked.out;
+        const ToolRun clip = clipStep("leave");
+        if (row.clipSays.empty()) {
+            EXPECT_EQ(clip.status, 0) << clip.out;
+            EXPECT_TRUE(fs::exists("out/leave.wav"));
+        } else {
+            EXPECT_EQ(clip.status, 1);
+            EXPECT_EQ(clip.out, row.clipSays + "\n");
+            EXPECT_FALSE(fs::exists("out/leave.wav"));
+        }
+        fs::remove_all("out");
+        fs::remove("report.txt");
+    }
+}
+
+TEST_F(SchoolContent, ClipTextsTheMemoCannotShowOrThatAreGoneStopWithWhatToDo) {
+    struct Row {
+        const char* what;
+        std::optional<std::string> words;
+        std::string said; // the whole line
+    };
+    const Row rows[] = {
+        {"an emoji", "Well done! \xF0\x9F\x98\x80\n",
+         "words.txt holds an emoji (U+1F600), which the text beside the bee cannot show: take "
+         "it out (or say it in words), save the file and build again"},
+        {"a letter of another alphabet", "\xD0\x96\n",
+         "words.txt holds the character U+0416, which the text beside the bee cannot show: take "
+         "it out (or say it in words), save the file and build again"},
+        {"empty", "",
+         "words.txt holds no words for the bee to say: write them in it (or put back "
+         "the words it had), save it and build again"},
+        {"only spaces", " \n\n ",
+         "words.txt holds no words for the bee to say: write them in it "
+         "(or put back the words it had), save it and build again"},
+        {"deleted", std::nullopt,
+         "words.txt is missing, and the bee's words for clip leave come from it: put it back "
+         "(from a fresh copy of the project) and build again"},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.what);
+        const ToolRun clip = clipStep("leave", row.words);
+        EXPECT_EQ(clip.status, 1);
+        EXPECT_EQ(clip.out, row.said + "\n");
+        // Kept for the build script, which repeats it at the end.
+        EXPECT_EQ(readFile("report.txt"), row.said + "\n");
+        EXPECT_FALSE(fs::exists("out/leave.wav"));
+        fs::remove("report.txt");
+    }
+}
+
 TEST_F(SchoolContent, PicturesThatMakeNoPuzzleOrABlurredOneAreWarnedAbout) {
     struct Row {
         const char* file;
@@ -218,6 +339,16 @@ TEST_F(SchoolContent, PicturesThatMakeNoPuzzleOrABlurredOneAreWarnedAbout) {
          "PNG",
          {"content/puzzles/tiny.png is only 20 x 20 pixels", "(141 x 133)", "blurred"}},
         {"narrow.bmp", 400, 100, "BMP", {"content/puzzles/narrow.bmp is only 400 x 100 pixels"}},
+        // The usual photo shapes are taken whole enough; a tall portrait loses its top.
+        {"photo.jpg", 400, 300, "JPEG", {}},
+        {"upright.jpg", 300, 400, "JPEG", {}},
+        {"tall.jpg",
+         300,
+         600,
+         "JPEG",
+         {"content/puzzles/tall.jpg is 300 x 600 pixels, much taller than the puzzle's frame "
+          "(141 x 133): only its middle is used, and its top and bottom are cut off"}},
+        {"banner.png", 900, 200, "PNG", {"banner.png is 900 x 200 pixels, much wider"}},
         {"zebra.gif", 0, 0, nullptr, {"content/puzzles/zebra.gif makes no puzzle", "PNG"}},
         {"list.txt", 0, 0, nullptr, {"content/puzzles/list.txt makes no puzzle"}},
     };
@@ -278,18 +409,115 @@ TEST_F(SchoolContent, PicturesThatCannotBeReadWholeAreRefusedLikeUnreadableOnes)
     EXPECT_FALSE(fs::exists("visual/phono/puzzles/movies/8.avi"));
 }
 
-TEST_F(SchoolContent, ThePuzzleStepSaysWhichNumberEachPictureHas) {
-    writePicture("content/puzzles/huge.jpg", 800, 600, "JPEG");
-    writePicture("content/puzzles/oakwood.png", 300, 200, "PNG");
-    const ToolRun painted = puzzleStep({"content/puzzles/huge.jpg", "content/puzzles/oakwood.png"});
+// A puzzle piece's middle pixel.
+QColor pieceColour(int puzzle, int piece) {
+    const QImage image(
+        QString::fromStdString("visual/phono/puzzles/pictures/" + std::to_string(puzzle) + "_" +
+                               (piece < 10 ? "0" : "") + std::to_string(piece) + ".bmp"));
+    return image.pixelColor(image.width() / 2, image.height() / 2);
+}
+
+bool near(const QColor& a, const QColor& b) {
+    return std::abs(a.red() - b.red()) < 40 && std::abs(a.green() - b.green()) < 40 &&
+           std::abs(a.blue() - b.blue()) < 40;
+}
+
+// A JPEG whose stored pixels are red, green, blue and yellow quadrants (top left, top right,
+// bottom left, bottom right) and whose orientation tag (an Exif APP1 segment, as a phone writes it)
+// says `tag`.
+std::string taggedJpeg(int tag) {
+    QImage image(300, 300, QImage::Format_RGB32);
+    QPainter painter(&image);
+    painter.fillRect(0, 0, 150, 150, Qt::red);
+    painter.fillRect(150, 0, 150, 150, Qt::green);
+    painter.fillRect(0, 150, 150, 150, Qt::blue);
+    painter.fillRect(150, 150, 150, 150, Qt::yellow);
+    painter.end();
+    EXPECT_TRUE(image.save("plain.jpg", "JPEG", 95));
+    const std::string jpeg = readFile("plain.jpg");
+    // Big-endian TIFF: one IFD with one entry, 0x0112 (orientation), a SHORT.
+    const std::string tiff = std::string("MM\0*\0\0\0\x08", 8) + std::string("\0\x01", 2) +
+                             std::string("\x01\x12\0\x03\0\0\0\x01\0", 9) + static_cast<char>(tag) +
+                             std::string(2, '\0') + std::string(4, '\0');
+    const std::string exif = std::string("Exif\0\0", 6) + tiff;
+    const std::size_t length = exif.size() + 2;
+    return jpeg.substr(0, 2) + "\xff\xe1" + static_cast<char>(length >> 8) +
+           static_cast<char>(length & 0xff) + exif + jpeg.substr(2);
+}
+
+TEST_F(SchoolContent, PicturesAreTurnedUprightAndTheirTransparentPartsAreWhite) {
+    // Each orientation tag, and the four quadrants as the picture must be seen.
+    struct Row {
+        int tag;
+        std::vector<QColor> seen; // top left, top right, bottom left, bottom right
+    };
+    const QColor r = Qt::red, g = Qt::green, b = Qt::blue, y = Qt::yellow;
+    const Row rows[] = {
+        {1, {r, g, b, y}}, // as stored
+        {2, {g, r, y, b}}, // mirrored
+        {3, {y, b, g, r}}, // turned half round
+        {4, {b, y, r, g}}, // upside down mirrored
+        {5, {r, b, g, y}}, // mirrored along the diagonal
+        {6, {b, r, y, g}}, // a phone held upright: turned a quarter clockwise
+        {7, {y, g, b, r}}, // mirrored along the other diagonal
+        {8, {g, y, r, b}}, // turned a quarter anticlockwise
+    };
+    std::vector<std::string> pictures;
+    for (const Row& row : rows) {
+        pictures.push_back("content/puzzles/photo-" + std::to_string(row.tag) + ".jpg");
+        writeFile(pictures.back(), taggedJpeg(row.tag));
+    }
+    // Black line art on a transparent background.
+    QImage art(300, 300, QImage::Format_ARGB32);
+    art.fill(Qt::transparent);
+    QPainter painter(&art);
+    painter.fillRect(150, 150, 150, 150, Qt::black);
+    painter.end();
+    ASSERT_TRUE(art.save("content/puzzles/zz-line-art.png"));
+    pictures.push_back("content/puzzles/zz-line-art.png");
+
+    const ToolRun painted = puzzleStep(pictures);
     ASSERT_EQ(painted.status, 0) << painted.out;
-    EXPECT_NE(painted.out.find("\n  puzzle 8: content/puzzles/huge.jpg\n"
-                               "  puzzle 9: content/puzzles/oakwood.png\n"),
+    int puzzle = 8;
+    for (const Row& row : rows) {
+        SCOPED_TRACE("orientation " + std::to_string(row.tag));
+        const int corners[] = {0, 3, 12, 15};
+        for (int i = 0; i < 4; ++i) {
+            const QColor seen = pieceColour(puzzle, corners[i]);
+            EXPECT_TRUE(near(seen, row.seen[i]))
+                << "piece " << corners[i] << " is " << seen.name().toStdString() << ", not "
+                << row.seen[i].name().toStdString();
+        }
+        ++puzzle;
+    }
+    EXPECT_EQ(pieceColour(puzzle, 0), QColor(Qt::white));
+    EXPECT_EQ(pieceColour(puzzle, 15), QColor(Qt::black));
+}
+
+TEST_F(SchoolContent, ThePuzzleStepSaysWhichNumberEachPictureHas) {
+    // Given in the order of their bytes; numbered as a person sorts them.
+    const std::vector<std::string> pictures = {"content/puzzles/Bus.png", "content/puzzles/bee.jpg",
+                                               "content/puzzles/photo10.png",
+                                               "content/puzzles/photo2.png"};
+    for (const std::string& picture : pictures) {
+        writePicture(picture, 200, 150, picture.ends_with(".jpg") ? "JPEG" : "PNG");
+    }
+    const ToolRun painted = puzzleStep(pictures);
+    ASSERT_EQ(painted.status, 0) << painted.out;
+    EXPECT_NE(painted.out.find("\n  puzzle 8: content/puzzles/bee.jpg\n"
+                               "  puzzle 9: content/puzzles/Bus.png\n"
+                               "  puzzle 10: content/puzzles/photo2.png\n"
+                               "  puzzle 11: content/puzzles/photo10.png\n"),
               std::string::npos)
         << painted.out;
-    EXPECT_TRUE(contains(painted.out, "numbered in the order of their file names")) << painted.out;
-    EXPECT_TRUE(fs::exists("visual/phono/puzzles/movies/9.avi"));
-    EXPECT_FALSE(fs::exists("visual/phono/puzzles/movies/10.avi"));
+    std::string said = painted.out;
+    std::replace(said.begin(), said.end(), '\n', ' ');
+    EXPECT_NE(said.find("numbered in the order of their file names, with numbers in names counted "
+                        "as numbers (2 before 10) and capital letters the same as small ones"),
+              std::string::npos)
+        << painted.out;
+    EXPECT_TRUE(fs::exists("visual/phono/puzzles/movies/11.avi"));
+    EXPECT_FALSE(fs::exists("visual/phono/puzzles/movies/12.avi"));
 }
 
 // The real build's steps in a small project: the check comes before a step with hundreds of
@@ -356,6 +584,62 @@ add_dependencies(content content_check)
     EXPECT_TRUE(contains(readFile("build/school-content.txt"), "goodby.wav is not used"));
     EXPECT_TRUE(fs::exists("build/pieces/piece_number_300.bmp"));
     EXPECT_TRUE(fs::exists("build/out/bee/welcome.wav"));
+
+    // The clip's text deleted: one plain line naming it, not the build tool's words.
+    fs::remove("welcome.txt");
+    const ToolRun gone = run(shellQuoted(HC_CMAKE) + " --build build");
+    EXPECT_NE(gone.status, 0);
+    const auto goneLines = linesOf(gone.out);
+    ASSERT_GE(goneLines.size(), 2u) << gone.out;
+    EXPECT_EQ(goneLines[goneLines.size() - 2],
+              "welcome.txt is missing, and the bee's words for clip welcome come from it: put it "
+              "back (from a fresh copy of the project) and build again")
+        << gone.out;
+    EXPECT_FALSE(contains(gone.out, "missing and no known rule")) << gone.out;
+}
+
+// scripts/setup in a copied project folder: the copy's own build tree is set up and built, not
+// the folder it was copied from, and a project CMake cannot read fails the run.
+TEST_F(SchoolContent, SetupBuildsACopiedProjectWhereItNowIsAndFailsWhenCMakeFails) {
+    const char* source = std::getenv("HC_SOURCE_DIR");
+    ASSERT_NE(source, nullptr);
+    fs::create_directories("first/scripts");
+    fs::copy_file(fs::path(source) / "scripts/setup", "first/scripts/setup");
+    writeFile("first/scripts/debian-packages.txt", "");
+    writeFile("first/CMakeLists.txt", R"(cmake_minimum_required(VERSION 3.25)
+project(copied NONE)
+add_custom_command(OUTPUT "${CMAKE_BINARY_DIR}/made.txt"
+    COMMAND "${CMAKE_COMMAND}" -E copy "${CMAKE_SOURCE_DIR}/recording.txt" made.txt
+    DEPENDS "${CMAKE_SOURCE_DIR}/recording.txt")
+add_custom_target(made ALL DEPENDS "${CMAKE_BINARY_DIR}/made.txt")
+)");
+    writeFile("first/recording.txt", "first\n");
+    const ToolRun first = run("first/scripts/setup test");
+    ASSERT_EQ(first.status, 0) << first.out;
+    EXPECT_EQ(readFile("first/build/test/made.txt"), "first\n");
+
+    fs::copy("first", "copy", fs::copy_options::recursive);
+    writeFile("copy/recording.txt", "the copy's own\n");
+    const ToolRun copied = run("copy/scripts/setup test");
+    ASSERT_EQ(copied.status, 0) << copied.out;
+    EXPECT_EQ(lastLine(copied.out), (dir() / "copy/build/test").string());
+    EXPECT_EQ(readFile("copy/build/test/made.txt"), "the copy's own\n");
+    EXPECT_EQ(readFile("first/build/test/made.txt"), "first\n");
+    EXPECT_FALSE(contains(copied.out, "CMake Error")) << copied.out;
+
+    // Set up already, the copy builds again with no second setting up.
+    writeFile("copy/recording.txt", "changed\n");
+    const ToolRun again = run("copy/scripts/setup test");
+    ASSERT_EQ(again.status, 0) << again.out;
+    EXPECT_FALSE(contains(again.out, "setting it up again")) << again.out;
+    EXPECT_EQ(readFile("copy/build/test/made.txt"), "changed\n");
+
+    // A project CMake cannot read fails the run, whether the tree is new or set up already.
+    writeFile("copy/CMakeLists.txt",
+              readFile("copy/CMakeLists.txt") + "message(FATAL_ERROR \"broken\")\n");
+    EXPECT_NE(run("copy/scripts/setup test").status, 0);
+    fs::remove_all("copy/build");
+    EXPECT_NE(run("copy/scripts/setup test").status, 0);
 }
 
 } // namespace
