@@ -117,6 +117,11 @@ OptionsFileResult parseSettings(std::string_view fileBytes, SettingsRecord& sett
 }
 
 OptionsFileResult OptionsFile::load(const std::string& path, SettingsRecord& settings) {
+    return read(path, settings).result;
+}
+
+SettingsLoad OptionsFile::read(const std::string& path, SettingsRecord& settings) {
+    SettingsLoad load;
     std::string bytes;
     // Far more than a settings file holds (anything past its record makes it corrupted), so
     // that a huge file is not read whole.
@@ -127,20 +132,26 @@ OptionsFileResult OptionsFile::load(const std::string& path, SettingsRecord& set
         // opened (its permissions, a link loop, an I/O error) must not pass for missing: the
         // defaults would open the password gate and weight the scores wrongly.
         if (errno != ENOENT) {
-            return OptionsFileCantRead;
+            load.result = OptionsFileCantRead;
+            return load;
         }
         settings = defaultSettings();
-        return OptionsFileOk;
+        load.missing = true;
+        return load;
     case ReadStatus::CantRead:
         parseSettings(bytes, settings);
-        return OptionsFileCantRead;
+        load.result = OptionsFileCantRead;
+        break;
     case ReadStatus::TooLarge:
         parseSettings(bytes, settings);
-        return OptionsFileCorrupted;
+        load.result = OptionsFileCorrupted;
+        break;
     case ReadStatus::Ok:
+        load.result = parseSettings(bytes, settings);
         break;
     }
-    return parseSettings(bytes, settings);
+    load.bytesRead = std::min(bytes.size(), sizeof settings);
+    return load;
 }
 
 OptionsFileResult OptionsFile::save(const std::string& givenPath, const SettingsRecord& settings) {
@@ -173,9 +184,17 @@ const std::string& startDirectory() {
 
 } // namespace hc
 
+namespace hc {
+
+SettingsLoad loadSettings() {
+    returnToStartDirectory();
+    return OptionsFile(FileOps::system()).read(std::string(kOptionsFileName), Settings);
+}
+
+} // namespace hc
+
 OptionsFileResult OptionsFileLoad() {
-    hc::returnToStartDirectory();
-    return hc::OptionsFile(hc::FileOps::system()).load(std::string(hc::kOptionsFileName), Settings);
+    return hc::loadSettings().result;
 }
 
 OptionsFileResult OptionsFileSave() {

@@ -70,7 +70,7 @@ extern SettingsRecord Settings;
 // no such file (result 0, no file is created). 3: the file is there but cannot be opened or
 // read (its permissions, an I/O error; Settings is then unchanged), or is shorter than 1104
 // bytes; 5: wrong signature or checksum. After a short file or 5 Settings holds whatever was
-// read.
+// read. hc::loadSettings() says how much that was.
 OptionsFileResult OptionsFileLoad();
 // Writes Settings to "OPTIONS.DAT" in the start directory with a fresh checksum (the in-memory
 // Checksum is left as it is). The new file replaces the old one whole: a failure (2: the new
@@ -119,17 +119,40 @@ std::string settingsFileBytes(const SettingsRecord& settings);
 // as many of its first 1104 bytes as there are, so a short file leaves the rest unchanged.
 OptionsFileResult parseSettings(std::string_view fileBytes, SettingsRecord& settings);
 
+// What a load of OPTIONS.DAT put into the record, beyond its result code.
+struct SettingsLoad {
+    OptionsFileResult result = OptionsFileOk;
+    bool missing = false;      // there was no file: the record holds the defaults
+    std::size_t bytesRead = 0; // how many of the record's first bytes came from the file
+
+    // Whether the record holds the password that guards these settings: the file's password
+    // field was read whole, or there is no file (no password). When it does not, nobody can
+    // tell which password the teacher set, so the settings must not be opened at all.
+    bool passwordRead() const {
+        return missing ||
+               bytesRead >= offsetof(SettingsRecord, Password) + sizeof(SettingsRecord::Password);
+    }
+    // Whether `size` bytes at `offset` of the record came from the file (or are the defaults).
+    bool holds(std::size_t offset, std::size_t size) const {
+        return missing || offset + size <= bytesRead;
+    }
+};
+
 // Loads and saves one OPTIONS.DAT, given by its full path, through `ops`.
 class OptionsFile {
 public:
     explicit OptionsFile(FileOps& ops) : m_ops(ops) {}
 
     OptionsFileResult load(const std::string& path, SettingsRecord& settings);
+    SettingsLoad read(const std::string& path, SettingsRecord& settings);
     OptionsFileResult save(const std::string& path, const SettingsRecord& settings);
 
 private:
     FileOps& m_ops;
 };
+
+// OptionsFileLoad, telling how much of the record came from the file.
+SettingsLoad loadSettings();
 
 // The start directory that OptionsFileLoad and OptionsFileSave make current again before they
 // open "OPTIONS.DAT". Each program records it first thing at start; until then (and when it

@@ -131,27 +131,91 @@ std::vector<std::string> memoLines(std::string_view text) {
     return lines;
 }
 
+namespace {
+
+bool wordDelayOk(float seconds) {
+    return seconds >= kWordDelayMin && seconds <= kWordDelayMax;
+}
+
+bool percentOk(int percent) {
+    return percent >= kPercentMin && percent <= kPercentMax;
+}
+
+bool weightOk(float weight) {
+    return std::isfinite(weight) && weight >= kWeightMin;
+}
+
+} // namespace
+
 std::optional<std::string> testValuesProblem(const TestValues& v) {
     // The same ranges that the student program holds a hand-made file to.
-    if (!(v.wordDelay >= kWordDelayMin && v.wordDelay <= kWordDelayMax)) {
+    if (!wordDelayOk(v.wordDelay)) {
         return "The number of seconds a word is visible must be from 0.5 to 60.";
     }
-    if (v.getPercent < kPercentMin || v.getPercent > kPercentMax) {
+    if (!percentOk(v.getPercent)) {
         return "The percentage for \"the student scores at least\" must be from 0 to 100.";
     }
-    if (v.improvePercent < kPercentMin || v.improvePercent > kPercentMax) {
+    if (!percentOk(v.improvePercent)) {
         return "The percentage for \"the student reduces their errors by\" must be from 0 to 100.";
     }
-    if (v.spellWeight < kWeightMin) {
+    if (!weightOk(v.spellWeight)) {
         return "The Spelling Test weight must not be negative.";
     }
-    if (v.phonoWeight < kWeightMin) {
+    if (!weightOk(v.phonoWeight)) {
         return "The Phonogram Puzzle weight must not be negative.";
     }
     if (v.spellWeight == 0 && v.phonoWeight == 0) {
         return "The Spelling Test weight and the Phonogram Puzzle weight cannot both be 0.";
     }
     return std::nullopt;
+}
+
+SettingsRecord repairedSettings(const SettingsRecord& read, const SettingsLoad& load) {
+    SettingsRecord sound = defaultSettings();
+    // Each field is taken over only when the file held all of it and the form accepts it.
+    const auto held = [&load, &read](const auto& field) {
+        const auto* start = reinterpret_cast<const char*>(&field);
+        const auto offset = static_cast<std::size_t>(start - reinterpret_cast<const char*>(&read));
+        return load.holds(offset, sizeof field);
+    };
+    if (held(read.Password)) {
+        setPassword(sound, password(read));
+    }
+    const struct {
+        const char (&from)[256];
+        char (&to)[256];
+    } paths[] = {{read.HDfile, sound.HDfile},
+                 {read.FloppyFile, sound.FloppyFile},
+                 {read.WordFile, sound.WordFile}};
+    for (const auto& path : paths) {
+        const std::string text = textOf(path.from);
+        if (held(path.from) && storedPathOf(cp1252ToUtf8(text), "").ok()) {
+            setText(path.to, text);
+        }
+    }
+    if (held(read.WordDelay) && wordDelayOk(read.WordDelay)) {
+        sound.WordDelay = read.WordDelay;
+    }
+    if (held(read.ImproveMode)) {
+        sound.ImproveMode = read.ImproveMode != 0 ? 1 : 0;
+    }
+    if (held(read.GetPercent) && percentOk(read.GetPercent)) {
+        sound.GetPercent = read.GetPercent;
+    }
+    if (held(read.ImprovePercent) && percentOk(read.ImprovePercent)) {
+        sound.ImprovePercent = read.ImprovePercent;
+    }
+    if (held(read.SpellWeight) && weightOk(read.SpellWeight)) {
+        sound.SpellWeight = read.SpellWeight;
+    }
+    if (held(read.PhonoWeight) && weightOk(read.PhonoWeight)) {
+        sound.PhonoWeight = read.PhonoWeight;
+    }
+    // Both 0 is refused (the overall score divides by their sum).
+    if (sound.SpellWeight == 0 && sound.PhonoWeight == 0) {
+        sound.SpellWeight = sound.PhonoWeight = 1.0f;
+    }
+    return sound;
 }
 
 bool isStorablePassword(std::string_view utf8) {

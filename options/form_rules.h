@@ -4,6 +4,7 @@
 // student program can use, the word counter's wording, and what the data files can store.
 // Texts here are UTF-8, as the fields hold them; stored texts are Windows-1252.
 
+#include "datafiles/settings.h"
 #include "datafiles/word_list.h"
 
 #include <optional>
@@ -45,6 +46,13 @@ struct TestValues {
 // more than a minute, a percentage outside 0 to 100, a negative weight, both weights 0 (the
 // overall score divides by their sum). The message names the field; nothing when all is well.
 std::optional<std::string> testValuesProblem(const TestValues& values);
+
+// The record that a damaged OPTIONS.DAT left (a wrong signature or checksum, or a short file
+// that still held the password), made sound for the form: the signature put right, and every
+// field the file did not supply whole, or whose value the form would refuse, set to its
+// default. So what was read shows in the form, and Exit without retyping writes a file both
+// programs read again.
+SettingsRecord repairedSettings(const SettingsRecord& read, const SettingsLoad& load);
 
 // A password holds only 7-bit characters: the file keeps 7 bits of each, so any other could
 // never be typed back.

@@ -12,8 +12,8 @@
 #include "datafiles/text_codec.h"
 #include "datafiles/user_file.h"
 #include "datafiles/word_list.h"
-#include "platform/desktop/list_look.h"
 #include "platform/desktop/application.h"
+#include "platform/desktop/list_look.h"
 
 #include <QButtonGroup>
 #include <QCloseEvent>
@@ -448,9 +448,14 @@ void TOptForm::buildPhonogramPuzzlePage() {
 // --- Start --------------------------------------------------------------------------------
 
 void TOptForm::FormCreate() {
-    const OptionsFileResult result = OptionsFileLoad();
-    if (result != OptionsFileOk) {
-        throw Error(OptionsFileMessage(result));
+    const SettingsLoad load = loadSettings();
+    if (load.result != OptionsFileOk) {
+        if (!load.passwordRead()) {
+            throw Error(OptionsFileMessage(load.result));
+        }
+        // A damaged file that still held its password (the gate asked for it): what it held
+        // shows in the fields, so that Exit, even with nothing retyped, writes a sound file.
+        Settings = repairedSettings(Settings, load);
     }
     m_hdFile->setText(shown(textOf(Settings.HDfile)));
     m_floppyFile->setText(shown(textOf(Settings.FloppyFile)));
@@ -466,6 +471,10 @@ void TOptForm::FormCreate() {
     m_getPercentBox->setText(QString::number(Settings.GetPercent));
     m_improvePercentBox->setText(QString::number(Settings.ImprovePercent));
     (Settings.ImproveMode != 0 ? m_improvePercentBtn : m_getPercentBtn)->setChecked(true);
+    if (load.result != OptionsFileOk) {
+        // The user list then comes when its page is entered.
+        throw Error(OptionsFileMessage(load.result));
+    }
     loadUserList();
 }
 

@@ -59,8 +59,10 @@ public:
     ~TOptForm() override;
 
     // Loads the settings into the fields, the word list into the memo and the user list.
-    // Raises the settings file's message when the load fails (the fields stay empty), and a
-    // user file's message when the list cannot be read.
+    // Raises the settings file's message when the load fails: the fields then show what a
+    // damaged file held (its defaults for what it lacked or held out of range), or stay empty
+    // when not even its password could be read. Raises a user file's message when the list
+    // cannot be read.
     void FormCreate();
 
     void PwdBtnClick();

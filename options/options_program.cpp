@@ -18,7 +18,11 @@ OptionsProgram::OptionsProgram(Application& application) {
     m_userPrintForm = std::make_unique<TUserPrintForm>();
     m_wordPrintForm = std::make_unique<TWordPrintForm>();
     m_optForm = std::make_unique<TOptForm>(application, *m_userPrintForm, *m_wordPrintForm);
-    application.guard([this] { m_optForm->FormCreate(); });
+    // Settings whose password could not be read are never loaded into the form: the program
+    // ends at start, after the box's one message.
+    if (!m_passwordForm->settingsUnreadable()) {
+        application.guard([this] { m_optForm->FormCreate(); });
+    }
 
     connect(m_passwordForm.get(), &TPasswordForm::showOptions, this, [this] { showOptions(); });
     connect(m_passwordForm.get(), &TPasswordForm::closed, this, [this] { end(); });
@@ -28,6 +32,10 @@ OptionsProgram::OptionsProgram(Application& application) {
 OptionsProgram::~OptionsProgram() = default;
 
 void OptionsProgram::start() {
+    if (m_passwordForm->settingsUnreadable()) {
+        end();
+        return;
+    }
     if (m_passwordForm->showsAtStart()) {
         centreOnScreen(*m_passwordForm);
         m_passwordForm->show();

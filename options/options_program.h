@@ -17,14 +17,17 @@ class TWordPrintForm;
 //
 // The password box is the main form: when it closes the program ends (ended()). The options
 // form's Exit and Cancel close it. An error while a form's creation handler runs is shown in
-// the standard error box and start-up goes on.
+// the standard error box and start-up goes on, except when OPTIONS.DAT is there but its
+// password cannot be read: after the box's message the program ends, having opened and
+// written nothing.
 class OptionsProgram : public QObject {
     Q_OBJECT
 public:
     explicit OptionsProgram(Application& application);
     ~OptionsProgram() override;
 
-    // Shows the password box, or the options form at once when no password is set.
+    // Shows the password box, or the options form at once when no password is set; ends the
+    // program at once when the settings could not be read.
     void start();
     bool hasEnded() const { return m_ended; }
 

@@ -107,9 +107,10 @@ TPasswordForm::TPasswordForm(Application& application, QWidget* parent)
 }
 
 void TPasswordForm::FormCreate() {
-    const OptionsFileResult result = OptionsFileLoad();
-    if (result != OptionsFileOk) {
-        throw Error(OptionsFileMessage(result));
+    const SettingsLoad load = loadSettings();
+    m_settingsUnreadable = !load.passwordRead();
+    if (load.result != OptionsFileOk) {
+        throw Error(OptionsFileMessage(load.result));
     }
     if (GetPassword().empty()) {
         // Never seen: the options form comes up in its place.

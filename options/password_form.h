@@ -26,10 +26,15 @@ public:
     explicit TPasswordForm(Application& application, QWidget* parent = nullptr);
 
     // Loads the settings. Raises the settings file's message when the load fails; the box then
-    // shows whatever the password (the comparison uses what the failed load left).
+    // shows whatever the password (the comparison uses what the failed load left), unless the
+    // load could not read the password at all (settingsUnreadable()).
     void FormCreate();
     // Whether the box is to be shown at start: not when FormCreate found no password.
     bool showsAtStart() const { return m_showsAtStart; }
+    // OPTIONS.DAT is there but its password could not be read (the file cannot be read, or is
+    // too short to hold it): the gate cannot know the password, so the program must end
+    // without opening anything.
+    bool settingsUnreadable() const { return m_settingsUnreadable; }
     // The box became the active window: with no password set, the options form comes up.
     void FormActivate();
 
@@ -54,6 +59,7 @@ private:
 
     Application& m_application;
     bool m_showsAtStart = true;
+    bool m_settingsUnreadable = false;
     bool m_closed = false;
     QFrame* m_panel = nullptr;
     QLabel* m_heading = nullptr;

@@ -12,6 +12,16 @@ mkdir -p "$HOME/Documents"
 (cd "$HC_DIR" && "$hcadmin" users add USERS.ERF Carla Anna Ben >/dev/null)
 printf 'apple\r\nbanana\r\n\r\ncherry pie\r\n' >"$HC_DIR/WORDLIST.TXT"
 
+# wait_for_file PATH: waits up to 20 s for the file to be there and not empty (a program under
+# load may write it a moment after its dialog has gone).
+wait_for_file() {
+    local deadline=$((SECONDS + 20))
+    until [[ -s "$1" ]]; do
+        ((SECONDS < deadline)) || return 1
+        sleep 0.1
+    done
+}
+
 # Client-area places on the form (logical pixels).
 tab_security=(28 17)
 tab_directories=(85 17)
@@ -81,7 +91,7 @@ dialog="$(hc_window "No printer is installed: save as PDF")"
 hc_shot "$dialog" options-09-save-pdf
 hc_key "$dialog" Return
 hc_gone "No printer is installed: save as PDF"
-[[ -s "$HOME/Documents/Honeycombwordsmiths User List.pdf" ]] || hc_fail "no PDF of the user list"
+wait_for_file "$HOME/Documents/Honeycombwordsmiths User List.pdf" || hc_fail "no PDF of the user list"
 
 # Word List: add a word at the end, print it, leave the page saying Yes.
 hc_click "$win" "${tab_wordlist[@]}"
@@ -94,7 +104,7 @@ hc_click "$win" "${word_print[@]}"
 dialog="$(hc_window "No printer is installed: save as PDF")"
 hc_key "$dialog" Return
 hc_gone "No printer is installed: save as PDF"
-[[ -s "$HOME/Documents/Honeycombwordsmiths Word List.pdf" ]] || hc_fail "no PDF of the word list"
+wait_for_file "$HOME/Documents/Honeycombwordsmiths Word List.pdf" || hc_fail "no PDF of the word list"
 hc_click "$win" "${tab_spelling[@]}"
 question="$(hc_window "$form")"
 [[ "$question" != "$win" ]] || hc_fail "no question on leaving the word list"
@@ -137,3 +147,18 @@ hc_shot "$win" options-16-spelling-test-scaled
 hc_key "$win" Escape
 hc_wait_exit "$HC_PID"
 unset QT_SCALE_FACTOR
+
+# -- An OPTIONS.DAT that is there but cannot be read (a folder in its place, as unreadable for
+# the administrator as a file without permissions is for a teacher): its message, then the
+# program ends without opening the form or writing anything.
+mv "$HC_DIR/OPTIONS.DAT" "$HC_DIR/OPTIONS.DAT.kept"
+mkdir "$HC_DIR/OPTIONS.DAT"
+hc_start options
+error_box="$(hc_window "Honeycombsettings")"
+hc_shot "$error_box" options-17-unreadable-options
+hc_key "$error_box" Return
+hc_wait_exit "$HC_PID"
+[[ -d "$HC_DIR/OPTIONS.DAT" && -z "$(ls -A "$HC_DIR/OPTIONS.DAT")" ]] ||
+    hc_fail "the unreadable OPTIONS.DAT was replaced"
+rmdir "$HC_DIR/OPTIONS.DAT"
+mv "$HC_DIR/OPTIONS.DAT.kept" "$HC_DIR/OPTIONS.DAT"

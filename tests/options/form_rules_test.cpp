@@ -5,6 +5,9 @@
 
 #include <gtest/gtest.h>
 
+#include <cstddef>
+#include <cstring>
+#include <limits>
 #include <optional>
 #include <string>
 #include <vector>
@@ -139,6 +142,42 @@ TEST(TestValues, RefusesWhatTheStudentProgramCannotUse) {
         SCOPED_TRACE(row.what);
         EXPECT_EQ(hc::testValuesProblem(row.values), std::nullopt);
     }
+}
+
+// What a damaged OPTIONS.DAT held is shown as read; what the form would refuse, or what the
+// file did not hold whole, takes its default, so Exit with nothing retyped succeeds.
+TEST(DamagedSettings, KeepWhatWasReadAndDefaultWhatCannotBeUsed) {
+    SettingsRecord read = hc::defaultSettings();
+    hc::setPassword(read, "Honey");
+    read.Signature[0] = 'q';
+    hc::setText(read.HDfile, "class.erf");
+    std::memset(read.FloppyFile, 'f', sizeof read.FloppyFile); // no room for its zero byte
+    hc::setText(read.WordFile, "   ");
+    read.WordDelay = std::numeric_limits<float>::quiet_NaN();
+    read.ImproveMode = 7;
+    read.GetPercent = 75;
+    read.ImprovePercent = -3;
+    read.SpellWeight = 0;
+    read.PhonoWeight = 0;
+    hc::SettingsLoad whole;
+    whole.result = OptionsFileCorrupted;
+    whole.bytesRead = sizeof read;
+    const SettingsRecord sound = hc::repairedSettings(read, whole);
+    SettingsRecord expected = hc::defaultSettings();
+    hc::setPassword(expected, "Honey");
+    hc::setText(expected.HDfile, "class.erf");
+    expected.ImproveMode = 1;
+    expected.GetPercent = 75;
+    EXPECT_EQ(std::memcmp(&sound, &expected, sizeof sound), 0);
+
+    // A short file: only what it held whole is taken.
+    hc::SettingsLoad shortFile = whole;
+    shortFile.result = OptionsFileCantRead;
+    shortFile.bytesRead = offsetof(SettingsRecord, HDfile) + 255;
+    const SettingsRecord cut = hc::repairedSettings(read, shortFile);
+    EXPECT_EQ(hc::password(cut), "Honey");
+    EXPECT_EQ(hc::textOf(cut.HDfile), "USERS.ERF");
+    EXPECT_EQ(cut.GetPercent, 90);
 }
 
 TEST(StoredTexts, PasswordsAreSevenBit) {

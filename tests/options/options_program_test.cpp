@@ -25,6 +25,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <functional>
 
 namespace {
 
@@ -181,24 +182,96 @@ TEST_F(OptionsProgramTest, CancelAndEscapeInTheBoxEndWithoutSaving) {
     }
 }
 
-TEST_F(OptionsProgramTest, DamagedOptionsFileShowsItsMessageAndTheBox) {
-    std::string bytes = hc::settingsFileBytes(defaultsWith("Honey"));
-    bytes[900] ^= 1; // inside WordFile: the checksum no longer holds
-    writeFile(path("OPTIONS.DAT"), bytes);
-    startProgram();
-    // Once from the box, once from the form, in the standard error box.
-    ASSERT_EQ(boxes().size(), 2u);
-    for (const auto& request : boxes()) {
-        EXPECT_EQ(request.text, "OptionsFile Error: Corrupted file.");
-        EXPECT_EQ(request.caption, "Honeycombsettings");
-        EXPECT_EQ(request.icon, MessageIcon::Error);
+// Fault guarded against: an OPTIONS.DAT that was there but could not be read left the settings
+// all zero, so the gate opened the form with no password typed.
+TEST_F(OptionsProgramTest, AnOptionsFileWithoutAReadablePasswordEndsTheProgram) {
+    const struct {
+        const char* what;
+        std::function<void()> make;
+    } rows[] = {
+        // A folder cannot be read by anyone, root included, as a file with no permissions
+        // cannot be read by a normal account.
+        {"a folder in its place",
+         [this] { std::filesystem::create_directory(path("OPTIONS.DAT")); }},
+        {"empty", [this] { writeFile(path("OPTIONS.DAT"), ""); }},
+        {"cut inside the password",
+         [this] {
+             writeFile(path("OPTIONS.DAT"),
+                       hc::settingsFileBytes(defaultsWith("Honey")).substr(0, 309));
+         }},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.what);
+        std::filesystem::remove_all(path("OPTIONS.DAT"));
+        forgetBoxes();
+        row.make();
+        startProgram();
+        expectOnlyBox("OptionsFile Error: Can't read file.", "Honeycombsettings",
+                      MessageIcon::Error);
+        EXPECT_TRUE(program().hasEnded());
+        EXPECT_FALSE(box().isVisible());
+        EXPECT_FALSE(form().isVisible());
+        EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir()),
+                                std::filesystem::directory_iterator()),
+                  1)
+            << "something was written";
     }
-    EXPECT_TRUE(box().isVisible());
-    EXPECT_FALSE(form().isVisible());
-    // The fields stay empty; what the failed load read still guards the gate.
-    EXPECT_TRUE(control<QLineEdit>("HDfile")->text().isEmpty());
-    tryPassword("Honey");
-    EXPECT_TRUE(form().isVisible());
+}
+
+// Fault guarded against: after the password of a damaged OPTIONS.DAT the form opened empty, and
+// what the teacher then saved kept the damaged signature, so neither program read it again.
+TEST_F(OptionsProgramTest, ADamagedOptionsFileIsShownAsReadAndExitWritesItSound) {
+    SettingsRecord settings = defaultsWith("Honey");
+    hc::setText(settings.HDfile, "class.erf");
+    settings.WordDelay = 3.5f;
+    settings.GetPercent = 500; // out of range: shown as its default
+    const std::string sound = hc::settingsFileBytes(settings);
+    const struct {
+        const char* what;
+        std::string bytes;
+        const char* message;
+        const char* hdFile;
+        const char* wordDelay;
+    } rows[] = {
+        {"checksum wrong", sound.substr(0, 256) + "\1\2\3\4" + sound.substr(260),
+         "OptionsFile Error: Corrupted file.", "class.erf", "3.50"},
+        {"signature wrong", "q" + sound.substr(1), "OptionsFile Error: Corrupted file.",
+         "class.erf", "3.50"},
+        // The password and the first path are there; the rest takes the defaults.
+        {"cut after the first path", sound.substr(0, 600), "OptionsFile Error: Can't read file.",
+         "class.erf", "2.00"},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.what);
+        forgetBoxes();
+        writeFile(path("OPTIONS.DAT"), row.bytes);
+        startProgram();
+        // Once from the box, once from the form, in the standard error box.
+        ASSERT_EQ(boxes().size(), 2u);
+        for (const auto& request : boxes()) {
+            EXPECT_EQ(request.text, row.message);
+            EXPECT_EQ(request.caption, "Honeycombsettings");
+            EXPECT_EQ(request.icon, MessageIcon::Error);
+        }
+        EXPECT_TRUE(box().isVisible());
+        EXPECT_FALSE(form().isVisible());
+        tryPassword("honey");
+        EXPECT_FALSE(form().isVisible());
+        tryPassword("Honey");
+        ASSERT_TRUE(form().isVisible());
+        EXPECT_EQ(control<QLineEdit>("HDfile")->text(), row.hdFile);
+        EXPECT_EQ(control<QLineEdit>("WordFile")->text(), "WORDLIST.TXT");
+        EXPECT_EQ(control<QLineEdit>("WordDelay")->text(), row.wordDelay);
+        EXPECT_EQ(control<QLineEdit>("GetPercentBox")->text(), "90");
+        exit();
+        EXPECT_EQ(boxes().size(), 2u);
+        EXPECT_TRUE(program().hasEnded());
+        SettingsRecord saved{};
+        ASSERT_EQ(hc::parseSettings(readFile(path("OPTIONS.DAT")), saved), OptionsFileOk);
+        EXPECT_EQ(hc::password(saved), "Honey");
+        EXPECT_EQ(hc::textOf(saved.HDfile), row.hdFile);
+        EXPECT_EQ(saved.GetPercent, 90);
+    }
 }
 
 // --- Exit and Cancel ------------------------------------------------------------------------
