@@ -305,9 +305,9 @@ std::string clipList(const std::vector<std::string>& clips) {
 } // namespace
 
 void checkRecordings(const fs::path& folder, const std::vector<std::string>& clips,
-                     const std::string& wordsAt, Findings& findings) {
-    const std::string accepted = "The recordings this folder takes are " + clipList(clips) +
-                                 " (what each says is in " + wordsAt + ").";
+                     const std::string& wordsNote, Findings& findings) {
+    const std::string accepted =
+        "The recordings this folder takes are " + clipList(clips) + " (" + wordsNote + ").";
     // Recordings per clip, in name order: the first is the one the build uses.
     std::map<std::string, std::vector<fs::path>> recordings;
     for (const fs::path& file : schoolFiles(folder)) {

@@ -97,9 +97,9 @@ inline constexpr double kLongestRecordingSeconds = 30;
 // about each file that will not be used (a name that is no clip, another format than WAV, a
 // second spelling of the same clip, a folder) and about a recording longer than a spoken
 // sentence, and refuses a recording that would be used but is no WAV file or is cut off.
-// `wordsAt` says where the school finds what each clip says. File names are shown as `folder`
+// `wordsNote` tells the school where the words of each clip are. File names are shown as `folder`
 // is given, so a relative folder reads as the school knows it.
 void checkRecordings(const std::filesystem::path& folder, const std::vector<std::string>& clips,
-                     const std::string& wordsAt, content::Findings& findings);
+                     const std::string& wordsNote, content::Findings& findings);
 
 } // namespace hc::content

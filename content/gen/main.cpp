@@ -227,7 +227,7 @@ int main(int argc, char** argv) {
                                                  hc::entries::kClips.end());
             hc::content::Findings findings;
             hc::content::checkRecordings(std::filesystem::path(out) / "bee", clips,
-                                         "content/audio/clips", findings);
+                                         "what each says is in content/audio/clips", findings);
             hc::content::checkPuzzlePictures(argv[3], findings);
             return findings.finish(argc > 4 ? argv[4] : "");
         }

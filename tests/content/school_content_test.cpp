@@ -642,4 +642,109 @@ add_custom_target(made ALL DEPENDS "${CMAKE_BINARY_DIR}/made.txt")
     EXPECT_NE(run("copy/scripts/setup test").status, 0);
 }
 
+// The content tool of an installed system: a class folder with a school's recording, changed
+// words and a picture, put into the installed archive (the build's DATA.ERF stands in for it).
+class ContentTool : public SchoolContent {
+protected:
+    std::string installed() const {
+        const char* program = std::getenv("HC_PROGRAM_DIR");
+        return std::string(program != nullptr ? program : "") + "/DATA.ERF";
+    }
+    ToolRun tool(const std::string& options, const std::string& environment = "") {
+        return run(environment + " " + shellQuoted(toolPath("honeycombwordsmiths-content")) +
+                   " --class-folder class --archive " + shellQuoted(installed()) + " " + options);
+    }
+    ToolRun erftool(const std::string& arguments) {
+        return runShell(shellQuoted(toolPath("erftool")) + " " + arguments);
+    }
+    std::string entry(const std::string& archive, const std::string& name) {
+        return erftool("cat " + shellQuoted(archive) + " " + shellQuoted(name)).out;
+    }
+};
+
+TEST_F(ContentTool, PutsASchoolsRecordingWordsAndPictureIntoTheClassArchive) {
+    fs::create_directories("class/school-content/recordings");
+    fs::create_directories("class/school-content/clips");
+    fs::create_directories("class/school-content/puzzles");
+    writeFile("class/school-content/recordings/WELCOME.WAV", toneWav());
+    writeFile("class/school-content/recordings/goodby.wav", toneWav());
+    writeFile("class/school-content/clips/goodbye.txt", "See you soon!\n");
+    writePicture("class/school-content/puzzles/our-school.png", 300, 200, "PNG");
+
+    // Looked at only: what would be taken and what is left out, and nothing written.
+    const ToolRun checked = tool("--check");
+    ASSERT_EQ(checked.status, 0) << checked.out;
+    EXPECT_TRUE(contains(checked.out, "Warning: school-content/recordings/goodby.wav is not used"))
+        << checked.out;
+    EXPECT_TRUE(contains(checked.out, "did you mean goodbye.wav?")) << checked.out;
+    EXPECT_TRUE(contains(checked.out, "Would use your recording "
+                                      "school-content/recordings/WELCOME.WAV"));
+    EXPECT_TRUE(contains(checked.out, "puzzle 8: school-content/puzzles/our-school.png"));
+    EXPECT_FALSE(fs::exists("class/DATA.ERF"));
+    EXPECT_EQ(std::distance(fs::directory_iterator("class"), fs::directory_iterator()), 1);
+
+    const ToolRun made = tool("");
+    ASSERT_EQ(made.status, 0) << made.out;
+    EXPECT_TRUE(contains(made.out, "Using your recording school-content/recordings/WELCOME.WAV"));
+    EXPECT_TRUE(contains(made.out, "Speaking your words school-content/clips/goodbye.txt"));
+    EXPECT_TRUE(contains(made.out, "puzzle 8: school-content/puzzles/our-school.png"));
+    const std::string archive = "class/DATA.ERF";
+    EXPECT_EQ(erftool("verify " + archive).out, "Ok\n");
+
+    // The recording as the build converts it, the words as the memo shows them, the puzzle after
+    // the drawn ones; everything else as installed.
+    fs::create_directories("content/overrides/bee");
+    writeFile("content/overrides/bee/welcome.wav", toneWav());
+    ASSERT_EQ(clipStep("welcome").status, 0);
+    EXPECT_TRUE(entry(archive, "bee\\welcome.wav") == readFile("out/welcome.wav"));
+    EXPECT_EQ(entry(archive, "bee\\welcome.txt"), entry(installed(), "bee\\welcome.txt"));
+    EXPECT_EQ(entry(archive, "bee\\goodbye.txt"), "See you soon!\r\n");
+    EXPECT_NE(entry(archive, "bee\\goodbye.wav"), entry(installed(), "bee\\goodbye.wav"));
+    EXPECT_GT(entry(archive, "phono\\puzzles\\movies\\8.avi").size(), 1000u);
+    EXPECT_FALSE(entry(archive, "phono\\puzzles\\pictures\\8_15.bmp").empty());
+    EXPECT_TRUE(entry(archive, "movies\\phono.avi") == entry(installed(), "movies\\phono.avi"));
+    const auto names = linesOf(erftool("list " + archive).out);
+    EXPECT_EQ(names.size(), linesOf(erftool("list " + shellQuoted(installed())).out).size() + 17);
+
+    // Runs that stop leave the class archive as it was, and say why in their last line.
+    const std::string before = readFile(archive);
+    struct Row {
+        const char* what;
+        const char* file;
+        std::string bytes;
+        std::string environment;
+        std::string said;
+    };
+    const Row rows[] = {
+        {"a cut-off recording (found by the check)", "recordings/leave.wav",
+         toneWav().substr(0, 60), "",
+         "school-content/recordings/leave.wav is cut off (the copy did not finish): copy it "
+         "again"},
+        {"hiss only (found while converting)", "recordings/leave.wav",
+         hc::test::pcmWav(22050, 1, steadyNoise(2, 40)), "",
+         "school-content/recordings/leave.wav holds no audible sound (record it again, nearer "
+         "the microphone, or delete it to keep the computer voice)"},
+        {"an emoji in new words", "clips/leave.txt", "Bye \xF0\x9F\x90\x9D\n", "",
+         "school-content/clips/leave.txt holds an emoji (U+1F41D), which the text beside the bee "
+         "cannot show: take it out (or say it in words), save the file and build again"},
+        {"new words and no speech synthesiser", "clips/leave.txt", "Bye for now.\n",
+         "PATH=/nonexistent",
+         "school-content/clips/goodbye.txt, school-content/clips/leave.txt: changing what the "
+         "bee says needs the speech "
+         "synthesiser flite, which is not installed (install it with: sudo apt install flite), "
+         "or record the words yourself into school-content/recordings"},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.what);
+        const std::string file = std::string("class/school-content/") + row.file;
+        writeFile(file, row.bytes);
+        const ToolRun stopped = tool("", row.environment);
+        EXPECT_EQ(stopped.status, 1);
+        EXPECT_EQ(lastLine(stopped.out), row.said) << stopped.out;
+        EXPECT_TRUE(readFile(archive) == before);
+        EXPECT_EQ(std::distance(fs::directory_iterator("class"), fs::directory_iterator()), 2);
+        fs::remove(file);
+    }
+}
+
 } // namespace
