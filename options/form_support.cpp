@@ -1,13 +1,43 @@
 #include "options/form_support.h"
 
+#include <QAbstractButton>
+#include <QEvent>
 #include <QFont>
 #include <QGuiApplication>
+#include <QKeyEvent>
 #include <QPalette>
 #include <QRect>
 #include <QScreen>
 #include <QWidget>
 
 namespace hc {
+
+namespace {
+
+// Presses the button it watches when Enter reaches it.
+class EnterPresses : public QObject {
+public:
+    explicit EnterPresses(QAbstractButton& button) : QObject(&button), m_button(button) {}
+
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (watched != &m_button || event->type() != QEvent::KeyPress) {
+            return false;
+        }
+        const auto* key = static_cast<QKeyEvent*>(event);
+        const bool enter = key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter;
+        if (!enter || (key->modifiers() & ~Qt::KeypadModifier) != Qt::NoModifier ||
+            !m_button.isEnabled()) {
+            return false;
+        }
+        m_button.click();
+        return true;
+    }
+
+private:
+    QAbstractButton& m_button;
+};
+
+} // namespace
 
 QFont formFont() {
     QFont font(QStringLiteral("Liberation Sans"));
@@ -40,6 +70,10 @@ void setUpPrintPage(QWidget& page, const char* objectName, const char* title, QS
     white.setColor(QPalette::Window, Qt::white);
     white.setColor(QPalette::Base, Qt::white);
     page.setPalette(white);
+}
+
+void pressOnEnter(QAbstractButton& button) {
+    button.installEventFilter(new EnterPresses(button));
 }
 
 } // namespace hc

@@ -3,6 +3,7 @@
 // What the options program's screens share: the application's title, their font, and placing a
 // window in the middle of the screen.
 
+class QAbstractButton;
 class QFont;
 class QSize;
 class QWidget;
@@ -19,6 +20,12 @@ QFont formFont();
 // Sets up a print form: a white page of `size` pixels, never shown on the screen, whose
 // picture is printed.
 void setUpPrintPage(QWidget& page, const char* objectName, const char* title, QSize size);
+
+// Makes Enter (the main one or the keypad's) on `button`, when it has the focus, press that
+// button as Space does, instead of travelling on to the window's default button (Exit, OK).
+// For tool buttons and radio buttons; a dialog's push buttons do it by themselves when they
+// are auto-default.
+void pressOnEnter(QAbstractButton& button);
 
 // Moves a top-level window to the middle of the screen it is on (the primary one before it is
 // shown), inside the area that task bars and panels leave free.

@@ -257,7 +257,8 @@ void TOptForm::buildSecurityPage() {
     m_pwdBtn = new QPushButton("Change Password", group);
     m_pwdBtn->setObjectName("PwdBtn");
     m_pwdBtn->setGeometry(kPwdBtn);
-    m_pwdBtn->setAutoDefault(false);
+    // Enter on the focused button changes the password; in a field it is still Exit.
+    m_pwdBtn->setAutoDefault(true);
     connect(m_pwdBtn, &QPushButton::clicked, this,
             [this] { m_application.guard([this] { PwdBtnClick(); }); });
 }
@@ -275,6 +276,7 @@ QLineEdit* TOptForm::addFileField(QWidget* page, int top, const char* name, cons
     button->setAccessibleName(browseTip);
     button->setGeometry(kFileLeft + kFileWidth + 2, top + kLabelHeight + 2, kBrowseWidth,
                         kFieldHeight);
+    pressOnEnter(*button);
     connect(button, &QToolButton::clicked, this, [this, browse] { m_application.guard(browse); });
     return field;
 }
@@ -304,6 +306,7 @@ QToolButton* TOptForm::addToolButton(QToolBar* bar, const char* name, const QStr
     button->setIconSize(kToolIcon);
     button->setAutoRaise(true);
     button->setFocusPolicy(Qt::TabFocus);
+    pressOnEnter(*button);
     bar->addWidget(button);
     connect(button, &QToolButton::clicked, this, [this, click] { m_application.guard(click); });
     return button;
@@ -426,6 +429,8 @@ void TOptForm::buildSpellingTestPage() {
     auto* rule = new QButtonGroup(page);
     rule->addButton(m_getPercentBtn);
     rule->addButton(m_improvePercentBtn);
+    pressOnEnter(*m_getPercentBtn);
+    pressOnEnter(*m_improvePercentBtn);
     m_getPercentBtn->setChecked(true);
 
     m_spellWeight = addField(page, "SpellWeight", kSpellWeight);

@@ -92,7 +92,8 @@ TPasswordForm::TPasswordForm(Application& application, QWidget* parent)
     m_cancelBtn = new QPushButton("Cancel", m_panel);
     m_cancelBtn->setObjectName("CancelBtn");
     m_cancelBtn->setGeometry(kCancelBtn);
-    m_cancelBtn->setAutoDefault(false);
+    // Enter on the focused Cancel is Cancel; in the field it is OK.
+    m_cancelBtn->setAutoDefault(true);
     m_okBtn = new QPushButton("OK", m_panel);
     m_okBtn->setObjectName("OkBtn");
     m_okBtn->setGeometry(kOkBtn);

@@ -32,7 +32,6 @@ tab_phonogram=(337 17)
 exit_button=(361 276)
 new_pwd=(266 109)
 new_pwd2=(266 141)
-pwd_button=(223 176)
 list_first_row=(40 82)
 tool_1=(17 42)
 tool_2=(42 42)
@@ -40,7 +39,8 @@ tool_3=(68 42)
 word_print=(157 42)
 word_delay=(236 51)
 
-# -- No OPTIONS.DAT yet: the form comes up at once. Set a password and leave with Exit.
+# -- No OPTIONS.DAT yet: the form comes up at once. Set a password (Tab to "Change Password"
+# and Enter: that button, not Exit) and leave with Exit.
 hc_start options
 win="$(hc_window "$form")"
 hc_shot "$win" options-01-security
@@ -48,7 +48,8 @@ hc_click "$win" "${new_pwd[@]}"
 hc_type "$win" "bee"
 hc_click "$win" "${new_pwd2[@]}"
 hc_type "$win" "bee"
-hc_click "$win" "${pwd_button[@]}"
+hc_key "$win" Tab
+hc_key "$win" Return
 sleep 0.5
 hc_shot "$(hc_window "$form")" options-02-password-set
 hc_key "$(hc_window "$form")" Return
@@ -147,6 +148,13 @@ hc_shot "$win" options-16-spelling-test-scaled
 hc_key "$win" Escape
 hc_wait_exit "$HC_PID"
 unset QT_SCALE_FACTOR
+
+# -- Enter on the password box's focused Cancel is Cancel: the program ends, no mark is made.
+hc_start options
+box="$(hc_window "Password Box")"
+hc_key "$box" Tab
+hc_key "$box" Return
+hc_wait_exit "$HC_PID"
 
 # -- An OPTIONS.DAT that is there but cannot be read (a folder in its place, as unreadable for
 # the administrator as a file without permissions is for a teacher): its message, then the

@@ -10,6 +10,7 @@
 #include "datafiles/user_file.h"
 #include "datafiles/word_list.h"
 
+#include <QAbstractButton>
 #include <QAccessible>
 #include <QCheckBox>
 #include <QDir>
@@ -369,6 +370,57 @@ TEST_F(OptionsProgramTest, EnterInAOneLineFieldIsExit) {
     EXPECT_TRUE(std::filesystem::exists(path("OPTIONS.DAT")));
     EXPECT_TRUE(std::filesystem::exists(path("WORDLIST.TXT")));
     EXPECT_EQ(hc::password(savedOptions()), "");
+}
+
+// Fault guarded against: Enter on a focused button ran Exit (the default button) instead: the
+// program saved and ended with the new password not set, or a user not deleted.
+TEST_F(OptionsProgramTest, EnterOnAFocusedButtonPressesThatButton) {
+    int fileDialogs = 0;
+    const struct {
+        const char* button;
+        std::function<bool()> pressed; // what that button does, seen from outside
+    } rows[] = {
+        {"PwdBtn",
+         [this] { return !boxes().empty() && boxes().back().text == "New Password set."; }},
+        {"DiskBtn", [this] { return control<QToolButton>("DiskBtn")->isChecked(); }},
+        {"PrintBtn", [this] { return m_pdfDialogs == 1; }},
+        {"DeleteBtn", [this] { return boxes().empty(); }}, // nothing selected: nothing happens
+        {"HDfileBrowse", [&fileDialogs] { return fileDialogs == 1; }},
+        {"WordFileBrowse", [&fileDialogs] { return fileDialogs == 1; }},
+        {"ClearBtn",
+         [this] { return !boxes().empty() && boxes().back().text.startsWith("Are you sure"); }},
+        {"WordPrintBtn", [this] { return m_pdfDialogs == 1; }},
+        {"ImprovePercentBtn",
+         [this] { return control<QRadioButton>("ImprovePercentBtn")->isChecked(); }},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.button);
+        forgetBoxes();
+        m_pdfDialogs = 0;
+        fileDialogs = 0;
+        startProgram();
+        form().setFileDialog([&fileDialogs](QWidget*, const hc::FileDialogRequest&) {
+            ++fileDialogs;
+            return QString();
+        });
+        control<QLineEdit>("NewPwd")->setText("bee");
+        control<QLineEdit>("NewPwd2")->setText("bee");
+        auto* button = control<QAbstractButton>(row.button);
+        button->setFocus();
+        pressKey(*button, Qt::Key_Return);
+        EXPECT_FALSE(program().hasEnded());
+        EXPECT_FALSE(std::filesystem::exists(path("OPTIONS.DAT")));
+        EXPECT_TRUE(row.pressed());
+    }
+
+    // Cancel in the password box ends the program; it is no wrong password.
+    writeOptions("Honey");
+    startProgram();
+    auto* cancel = widget<QPushButton>(box(), "CancelBtn");
+    cancel->setFocus();
+    pressKey(*cancel, Qt::Key_Enter);
+    EXPECT_EQ(box().wrongPasswords(), 0);
+    EXPECT_TRUE(program().hasEnded());
 }
 
 TEST_F(OptionsProgramTest, NumbersThatAreNotNumbersStopExitWithTheirMessage) {
