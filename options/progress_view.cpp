@@ -21,7 +21,11 @@
 #include <QTreeWidget>
 
 #include <algorithm>
+#include <chrono>
 #include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <string_view>
 
 namespace hc {
 
@@ -100,7 +104,8 @@ QTreeWidget* makeList(QWidget* parent, const char* name, const QString& accessib
     list->setSelectionBehavior(QAbstractItemView::SelectRows);
     list->setAllColumnsShowFocus(true);
     list->header()->setSectionsClickable(false);
-    list->header()->setStretchLastSection(true);
+    list->header()->setStretchLastSection(false);
+    list->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     list->setHeaderLabels(captions);
     for (std::size_t c = 0; c < widths.size(); ++c) {
         list->setColumnWidth(static_cast<int>(c), widths[c]);
@@ -387,7 +392,7 @@ TProgressView::TProgressView(Application& application, const std::string& stored
     m_practiseList = makeList(this, "PractiseList", QStringLiteral("Words to practise"),
                               {QStringLiteral("Word"), QStringLiteral("Missed"),
                                QStringLiteral("Last missed"), QStringLiteral("Right since")},
-                              {90, 50, 80});
+                              {80, 46, 78, 94});
     m_practiseList->setGeometry(kPractiseRect);
     practiseLbl->setBuddy(m_practiseList);
     auto* pointsLbl =
@@ -395,7 +400,7 @@ TProgressView::TProgressView(Application& application, const std::string& stored
     m_pointsList = makeList(this, "PointsList", QStringLiteral("Chart as a table"),
                             {QStringLiteral("Date"), QStringLiteral("Activity"),
                              QStringLiteral("Per cent"), QStringLiteral("Average")},
-                            {80, 110, 55});
+                            {76, 104, 56, 62});
     m_pointsList->setGeometry(kPointsRect);
     pointsLbl->setBuddy(m_pointsList);
 
@@ -416,6 +421,7 @@ void TProgressView::setSaveDialog(SaveListDialog dialog) {
 }
 
 void TProgressView::FormCreate() {
+    const auto started = std::chrono::steady_clock::now();
     History history(FileOps::system(), historyPathFor(m_userFile));
     HistoryContents contents;
     const HistoryStatus status = history.read({m_user, ""}, contents);
@@ -438,6 +444,28 @@ void TProgressView::FormCreate() {
         item->setTextAlignment(3, Qt::AlignRight | Qt::AlignVCenter);
     }
     m_makeListBtn->setEnabled(!practiceList(m_words).empty());
+    traceView(started);
+}
+
+void TProgressView::traceView(std::chrono::steady_clock::time_point started) const {
+    // A measuring and driving aid, on with HC_TRACE=1 as the student program's: what the view
+    // shows, for the end-to-end run that cannot read the screen, and how long it took to fill.
+    const char* trace = std::getenv("HC_TRACE");
+    if (trace == nullptr || *trace == '\0' || std::string_view(trace) == "0") {
+        return;
+    }
+    for (const ChartPoint& point : m_chart->points()) {
+        std::fprintf(stderr, "trace progress point %s %s %d\n", point.date.toUtf8().constData(),
+                     point.activity == HistoryActivity::Spelling ? "spelling" : "phonogram",
+                     point.percent);
+    }
+    for (const PractiseWord& word : m_words) {
+        std::fprintf(stderr, "trace progress word %s %d %d\n", word.word.c_str(), word.missed,
+                     word.rightSince);
+    }
+    const auto took = std::chrono::duration_cast<std::chrono::milliseconds>(
+        std::chrono::steady_clock::now() - started);
+    std::fprintf(stderr, "trace progress ready %lld ms\n", static_cast<long long>(took.count()));
 }
 
 std::unique_ptr<QWidget> TProgressView::makePrintPage() const {
@@ -457,7 +485,7 @@ std::unique_ptr<QWidget> TProgressView::makePrintPage() const {
     auto* list = makeList(&page, "PractiseList", QStringLiteral("Words to practise"),
                           {QStringLiteral("Word"), QStringLiteral("Missed"),
                            QStringLiteral("Last missed"), QStringLiteral("Right since")},
-                          {200, 70, 110});
+                          {200, 70, 110, 140});
     list->setFrameShape(QFrame::NoFrame);
     list->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     list->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);

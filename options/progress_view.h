@@ -10,6 +10,7 @@
 #include <QIcon>
 #include <QString>
 
+#include <chrono>
 #include <functional>
 #include <memory>
 #include <string>
@@ -105,6 +106,8 @@ public:
     std::unique_ptr<QWidget> makePrintPage() const;
 
 private:
+    void traceView(std::chrono::steady_clock::time_point started) const;
+
     Application& m_application;
     std::string m_userFile; // native
     std::string m_user;     // UTF-8
