@@ -714,6 +714,7 @@ TEST_F(ContentTool, PutsASchoolsRecordingWordsAndPictureIntoTheClassArchive) {
         std::string bytes;
         std::string environment;
         std::string said;
+        std::string alsoSaid = ""; // an earlier line
     };
     const Row rows[] = {
         {"a cut-off recording (found by the check)", "recordings/leave.wav",
@@ -732,7 +733,9 @@ TEST_F(ContentTool, PutsASchoolsRecordingWordsAndPictureIntoTheClassArchive) {
          "school-content/clips/goodbye.txt, school-content/clips/leave.txt: changing what the "
          "bee says needs the speech "
          "synthesiser flite, which is not installed (install it with: sudo apt install flite), "
-         "or record the words yourself into school-content/recordings"},
+         "or record the words yourself into school-content/recordings",
+         "school-content/recordings/WELCOME.WAV: using your recordings needs the sound converter "
+         "sox, which is not installed (install it with: sudo apt install sox)"},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.what);
@@ -741,6 +744,7 @@ TEST_F(ContentTool, PutsASchoolsRecordingWordsAndPictureIntoTheClassArchive) {
         const ToolRun stopped = tool("", row.environment);
         EXPECT_EQ(stopped.status, 1);
         EXPECT_EQ(lastLine(stopped.out), row.said) << stopped.out;
+        EXPECT_TRUE(contains(stopped.out, row.alsoSaid)) << stopped.out;
         EXPECT_TRUE(readFile(archive) == before);
         EXPECT_EQ(std::distance(fs::directory_iterator("class"), fs::directory_iterator()), 2);
         fs::remove(file);

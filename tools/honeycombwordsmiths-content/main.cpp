@@ -232,7 +232,13 @@ SchoolContent checkSchoolContent(const hc::audio::Tools& tools, hc::content::Fin
             content.pictures.push_back(file.generic_string());
         }
     }
-    // New words without a recording of them are spoken by the speech synthesiser.
+    // Recordings are converted by sox, new words without a recording spoken by flite; the
+    // package recommends both, and a missing one is said in one line before anything is made.
+    if (!content.recordings.empty() && !canRun(tools.sox)) {
+        findings.refuse(content.recordings.begin()->second.generic_string() +
+                        ": using your recordings needs the sound converter sox, which is not "
+                        "installed (install it with: sudo apt install sox)");
+    }
     std::string unspoken;
     for (const auto& [clip, text] : content.texts) {
         if (content.recordings.count(clip) == 0) {
