@@ -751,4 +751,36 @@ TEST_F(ContentTool, PutsASchoolsRecordingWordsAndPictureIntoTheClassArchive) {
     }
 }
 
+// Installed, the tool finds the archive beside its own folder (share/honeycombwordsmiths) and the
+// class folder as the programs do, with no option given.
+TEST_F(ContentTool, FindsTheInstalledArchiveAndTheClassFolderWithoutOptions) {
+    fs::create_directories("prefix/bin");
+    fs::create_directories("prefix/share/honeycombwordsmiths");
+    fs::copy_file(toolPath("honeycombwordsmiths-content"),
+                  "prefix/bin/honeycombwordsmiths-content");
+    fs::create_directories("class/school-content/puzzles");
+    writePicture("class/school-content/puzzles/photo10.png", 200, 150, "PNG");
+    writePicture("class/school-content/puzzles/photo2.png", 200, 150, "PNG");
+    const std::string command = "HONEYCOMB_CLASS_FOLDER=" + shellQuoted(path("class")) +
+                                " prefix/bin/honeycombwordsmiths-content --check";
+
+    const ToolRun missing = run(command);
+    EXPECT_EQ(missing.status, 1);
+    EXPECT_EQ(lastLine(missing.out)
+                  .rfind("The installed archive " +
+                             path("prefix/share/honeycombwordsmiths/DATA.ERF") + " cannot be read",
+                         0),
+              0u)
+        << missing.out;
+
+    fs::create_symlink(installed(), "prefix/share/honeycombwordsmiths/DATA.ERF");
+    const ToolRun checked = run(command);
+    ASSERT_EQ(checked.status, 0) << checked.out;
+    EXPECT_NE(checked.out.find("  puzzle 8: school-content/puzzles/photo2.png\n"
+                               "  puzzle 9: school-content/puzzles/photo10.png\n"),
+              std::string::npos)
+        << checked.out;
+    EXPECT_FALSE(fs::exists("class/DATA.ERF"));
+}
+
 } // namespace
