@@ -156,7 +156,7 @@ std::string speechText(std::string_view source) {
     return text;
 }
 
-std::string memoText(std::string_view source, std::size_t width) {
+std::string memoText(std::string_view source) {
     std::string memo;
     bool firstParagraph = true;
     for (const auto& paragraph : paragraphs(source)) {
@@ -166,12 +166,7 @@ std::string memoText(std::string_view source, std::size_t width) {
         firstParagraph = false;
         std::string line;
         for (const std::string& utf8Word : paragraph) {
-            const std::string word = toEightBit(utf8Word);
-            if (!line.empty() && line.size() + 1 + word.size() > width) {
-                memo += line + "\r\n";
-                line.clear();
-            }
-            line += (line.empty() ? "" : " ") + word;
+            line += (line.empty() ? "" : " ") + toEightBit(utf8Word);
         }
         memo += line + "\r\n";
     }

@@ -26,20 +26,17 @@ private:
     unsigned long m_codePoint;
 };
 
-// Width of a memo line. The memo beside the bee is about 25 characters wide.
-inline constexpr std::size_t kMemoWidth = 25;
-
 // The clip's words as a speech synthesiser gets them: one line, single spaces, paragraphs
 // run together. Throws ClipTextProblem when the text holds no words.
 std::string speechText(std::string_view source);
 
-// The clip's words as the memo shows them: paragraphs (separated by an empty line in the
-// source) filled greedily into lines of at most `width` characters, an empty line between
-// paragraphs, every line ended by CR LF. A word longer than the width stands alone on its
-// line. The result is 8-bit Windows-1252 text, like every text file of the program: the
-// UTF-8 source's accented letters, curly quotes and dashes become their Windows-1252 byte.
-// A character Windows-1252 lacks, a control character or malformed UTF-8 throws
+// The clip's words as the memo shows them: each paragraph (separated by an empty line in the
+// source) on one line of single spaces, an empty line between paragraphs, every line ended by
+// CR LF. The memo wraps the lines at its own width, so no line ends short inside a sentence.
+// The result is 8-bit Windows-1252 text, like every text file of the program: the UTF-8
+// source's accented letters, curly quotes and dashes become their Windows-1252 byte. A
+// character Windows-1252 lacks, a control character or malformed UTF-8 throws
 // ClipTextProblem naming it, because the memo could not show it.
-std::string memoText(std::string_view source, std::size_t width = kMemoWidth);
+std::string memoText(std::string_view source);
 
 } // namespace hc::audio

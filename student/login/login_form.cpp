@@ -213,6 +213,17 @@ void TLoginForm::OKbtnClick() {
             return;
         }
         name = hc::utf8ToCp1252(typed.toStdString()).bytes;
+        // The name is looked for first, reading only: a name that exists is answered with
+        // "usrexist" even where the file may not be written or its checksum is wrong. Only a
+        // new name goes on to the locked, checked add (which looks again, in case another
+        // machine added it meanwhile). The look leaves the logged-in user's record as it was.
+        const UserRecord loggedIn = CurrentUser;
+        const UserFileResult found = UserFileFind(userFilePath(floppy), name);
+        CurrentUser = loggedIn;
+        if (found == UserFileOk) {
+            m_narrator->speak(QStringLiteral("usrexist"));
+            return;
+        }
         bool added = false;
         const UserFileResult result = hc::addUserIfAbsent(userFilePath(floppy), name, added);
         if (result != UserFileOk) {

@@ -28,12 +28,12 @@ struct Shape {
 
 const std::array<Shape, 7> kShapes = {{
     {"Shape1", QRect(8, 8, 385, 209), true, true, QColor(0xC0, 0xC0, 0xC0)},
-    {"Shape4", QRect(328, 64, 57, 145), true, false, Qt::white},
+    {"Shape4", QRect(312, 64, 73, 145), true, false, Qt::white},
     {"Shape3", QRect(16, 64, 369, 121), true, false, Qt::white},
     {"Shape6", QRect(16, 88, 369, 25), false, true, {}},
     {"Shape2", QRect(16, 32, 369, 1), true, false, Qt::black},
     {"Shape5", QRect(16, 136, 369, 25), false, true, {}},
-    {"Shape7", QRect(328, 64, 57, 145), false, true, {}},
+    {"Shape7", QRect(312, 64, 73, 145), false, true, {}},
 }};
 
 // Panel1: the card drawn with its rectangles.
@@ -77,6 +77,18 @@ QString percentText(float value) {
     return QString::asprintf("%.2f%%", static_cast<double>(hc::shownScore(value)));
 }
 
+// The score column is wide enough for every score from "0.00%" to "100.00%" in the card's
+// bold 15-pixel Arial (about 60 pixels for the widest), with room to spare at any scale.
+constexpr int kScoreLeft = 316;
+constexpr int kScoreWidth = 65;
+constexpr int kCaptionWidth = 285; // the captions end before the score column
+
+// Shows `value` in a score box; its accessible name says what the score is and the score.
+void showScore(QLabel& box, const QString& caption, float value) {
+    box.setText(percentText(value));
+    box.setAccessibleName(caption + QStringLiteral(": ") + box.text());
+}
+
 } // namespace
 
 TReportCard::TReportCard(ProgramState& program, QWidget* parent)
@@ -91,20 +103,18 @@ TReportCard::TReportCard(ProgramState& program, QWidget* parent)
     m_titleLbl->setText(QStringLiteral("Report Card for %s"));
     m_progRunsLbl = cardLabel(panel, "ProgRunsLbl", QRect(16, 40, 369, 15), Qt::AlignLeft, false);
     m_progRunsLbl->setText(QStringLiteral("You have played %d times"));
-    cardLabel(panel, "Label1", QRect(24, 69, 297, 15), Qt::AlignLeft, true)
+    cardLabel(panel, "Label1", QRect(24, 69, kCaptionWidth, 15), Qt::AlignLeft, true)
         ->setText(QStringLiteral("Spelling Test"));
-    cardLabel(panel, "Label2", QRect(24, 93, 297, 15), Qt::AlignLeft, true)
+    cardLabel(panel, "Label2", QRect(24, 93, kCaptionWidth, 15), Qt::AlignLeft, true)
         ->setText(QStringLiteral("Phonogram Puzzle"));
-    cardLabel(panel, "Label3", QRect(24, 189, 297, 15), Qt::AlignRight, false)
+    cardLabel(panel, "Label3", QRect(24, 189, kCaptionWidth, 15), Qt::AlignRight, false)
         ->setText(QStringLiteral("Weighted Average:"));
-    m_scoreBox = cardLabel(panel, "ScoreBox", QRect(336, 189, 41, 15), Qt::AlignHCenter, true);
-    m_spellTestBox =
-        cardLabel(panel, "SpellTestBox", QRect(336, 69, 41, 15), Qt::AlignHCenter, true);
-    m_phonoPuzBox =
-        cardLabel(panel, "PhonoPuzBox", QRect(336, 93, 41, 15), Qt::AlignHCenter, true);
-    m_spellTestBox->setAccessibleName(QStringLiteral("Spelling Test average"));
-    m_phonoPuzBox->setAccessibleName(QStringLiteral("Phonogram Puzzle average"));
-    m_scoreBox->setAccessibleName(QStringLiteral("Weighted Average"));
+    m_scoreBox = cardLabel(panel, "ScoreBox", QRect(kScoreLeft, 189, kScoreWidth, 15),
+                           Qt::AlignHCenter, true);
+    m_spellTestBox = cardLabel(panel, "SpellTestBox", QRect(kScoreLeft, 69, kScoreWidth, 15),
+                               Qt::AlignHCenter, true);
+    m_phonoPuzBox = cardLabel(panel, "PhonoPuzBox", QRect(kScoreLeft, 93, kScoreWidth, 15),
+                              Qt::AlignHCenter, true);
 
     m_printBtn = place(new QPushButton(QStringLiteral("Print"), panel), "PrintBtn",
                        QRect(230, 224, 75, 25));
@@ -131,9 +141,10 @@ void TReportCard::FormCreate() {
         m_titleLbl->fontMetrics().elidedText(title, Qt::ElideRight, m_titleLbl->width()));
     m_titleLbl->setAccessibleName(title);
     m_progRunsLbl->setText(QStringLiteral("You have played %1 times").arg(CurrentUser.ProgramRuns));
-    m_spellTestBox->setText(percentText(CurrentUser.SpellAverage));
-    m_phonoPuzBox->setText(percentText(CurrentUser.PhonoAverage));
-    m_scoreBox->setText(percentText(CurrentUser.Score));
+    showScore(*m_spellTestBox, QStringLiteral("Spelling Test average"), CurrentUser.SpellAverage);
+    showScore(*m_phonoPuzBox, QStringLiteral("Phonogram Puzzle average"),
+              CurrentUser.PhonoAverage);
+    showScore(*m_scoreBox, QStringLiteral("Weighted Average"), CurrentUser.Score);
 }
 
 void TReportCard::PrintBtnClick() {

@@ -92,6 +92,9 @@ Narrator::Narrator(ProgramState& program, QWidget& screen, QWidget& panelParent,
     m_memo->setFrameStyle(QFrame::StyledPanel | QFrame::Sunken);
     m_memo->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     m_memo->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    // A clip's paragraph is one line of its text: the memo flows it at its own width.
+    m_memo->setLineWrapMode(QPlainTextEdit::WidgetWidth);
+    m_memo->setWordWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
     m_memo->setFocusPolicy(Qt::ClickFocus);
     m_memo->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
     panel->memo = m_memo;

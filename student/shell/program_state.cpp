@@ -1,12 +1,16 @@
 #include "student/shell/program_state.h"
 
 #include "datafiles/text_codec.h"
+#include "student/shell/key_rules.h"
 #include "student/shell/loading_message.h"
 
 namespace hc::student {
 
 ProgramState::ProgramState(hc::Application& app, hc::media::MediaSystem& media)
-    : m_app(app), m_media(media) {}
+    : m_app(app), m_media(media) {
+    // Every screen of the program answers Enter and held keys alike.
+    KeyRules::install();
+}
 
 ProgramState::~ProgramState() = default;
 

@@ -14,6 +14,7 @@
 #include <QPushButton>
 #include <QPainter>
 #include <QScreen>
+#include <QStyle>
 #include <QWidget>
 
 namespace hc::student {
@@ -125,6 +126,22 @@ void ClosingOnPurposeDialog::closeEvent(QCloseEvent* event) {
     }
 }
 
+QString ElidedLabel::shownText() const {
+    return fontMetrics().elidedText(text(), Qt::ElideRight, contentsRect().width());
+}
+
+void ElidedLabel::paintEvent(QPaintEvent* /*event*/) {
+    QPainter painter(this);
+    drawFrame(&painter);
+    const QString shown = shownText();
+    // Cut short, the text fills the width and so starts at the left.
+    const Qt::Alignment horizontal =
+        shown == text() ? (alignment() & Qt::AlignHorizontal_Mask) : Qt::AlignLeft;
+    style()->drawItemText(&painter, contentsRect(),
+                          static_cast<int>(horizontal | (alignment() & Qt::AlignVertical_Mask)),
+                          palette(), isEnabled(), shown, foregroundRole());
+}
+
 UserBar::UserBar(QWidget& parent, QRect geometry, int nameWidth) {
     panel = place(new QFrame(&parent), "ButtonPanel", geometry);
     panel->setFrameStyle(QFrame::Panel | QFrame::Sunken);
@@ -136,8 +153,8 @@ UserBar::UserBar(QWidget& parent, QRect geometry, int nameWidth) {
     diskImage = place(new Picture(QString::fromLatin1(hc::pictures::kDisk), panel), "DiskImage",
                       QRect(3, 3, 32, 32), QStringLiteral("Floppy disk user"));
     diskImage->hide();
-    namePanel = place(new QLabel(panel), "NamePanel", QRect(37, 3, nameWidth, 32),
-                      QStringLiteral("User name"));
+    // No accessible name of its own: a screen reader reads the name shown.
+    namePanel = place(new ElidedLabel(panel), "NamePanel", QRect(37, 3, nameWidth, 32));
     namePanel->setFrameStyle(QFrame::Panel | QFrame::Raised);
     namePanel->setAlignment(Qt::AlignCenter);
     namePanel->setFont(arialFont(13));

@@ -2,13 +2,13 @@
 
 #include <QDialog>
 #include <QFont>
+#include <QLabel>
 #include <QPixmap>
 #include <QWidget>
 #include <QRect>
 #include <QString>
 
 class QFrame;
-class QLabel;
 class QPushButton;
 
 namespace hc::media {
@@ -85,6 +85,19 @@ private:
     bool m_closing = false;
 };
 
+// A label that shows its text on one line: a text too long for the label ends with an
+// ellipsis and starts at its first letter, one that fits is centred. The text itself, and so
+// the name a screen reader gives the label, stays whole.
+class ElidedLabel : public QLabel {
+public:
+    using QLabel::QLabel;
+    // The text as drawn.
+    QString shownText() const;
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+};
+
 // The bottom bar of the main menu and of the activities (ButtonPanel, a lowered panel 38
 // high): the floppy-disk picture DiskImage, shown when the user's record lives in the floppy
 // copy of the user file; NamePanel with the user's name; and Exit (CancelBtn) at the right.
@@ -96,6 +109,7 @@ struct UserBar {
 
     QFrame* panel = nullptr;
     QWidget* diskImage = nullptr;
+    // The user's name, which is also its accessible name.
     QLabel* namePanel = nullptr;
     QPushButton* cancelBtn = nullptr;
 };

@@ -205,8 +205,8 @@ TWordTest::TWordTest(ProgramState& program, QWidget* parent)
     setTabOrder(m_answerEdit, m_okBtn);
     setTabOrder(m_okBtn, m_startBtn);
     setTabOrder(m_startBtn, m_cancelBtn);
-    // Enter never reaches Exit (the bar's Exit is no default button): an answer typed and sent
-    // twice must not end the test.
+    // Enter presses the focused button (Exit too, when the child has tabbed to it), else Ok;
+    // while an answer is handled the focus rests on the panel, so a second Enter presses none.
     m_startBtn->setFocus();
 
     for (QPushButton* button : {m_cancelBtn, m_okBtn, m_startBtn}) {

@@ -80,7 +80,7 @@ TEST_F(AudiogenTool, SchoolRecordingWinsOverTheVoiceAndIsConverted) {
     EXPECT_NEAR(hc::test::toneFrequency(middle, 11025), 440, 5);
     // Brought up from the quiet recording (RMS 0.13) towards full scale.
     EXPECT_GT(hc::test::rmsLevel(middle, 0, middle.size()), 0.45);
-    EXPECT_EQ(readFile("out/goodbye.txt"), "Thank you for playing\r\nwith me today!\r\n");
+    EXPECT_EQ(readFile("out/goodbye.txt"), "Thank you for playing with me today!\r\n");
 
     // Taken out again, the voice speaks the clip's words.
     fs::remove("overrides/bee/GOODBYE.WAV");
@@ -136,22 +136,19 @@ TEST_F(AudiogenTool, ASecondBuildGivesTheSameBytes) {
     EXPECT_EQ(readFile("welcmbak.wav"), readFile((out / "bee/welcmbak.wav").string()));
 }
 
-TEST(ClipText, MemoLinesAreFilledToTheWidthWithCrLf) {
+TEST(ClipText, EachParagraphIsOneMemoLineWithCrLf) {
     struct Row {
         const char* source;
         const char* memo;
     };
     const Row rows[] = {
-        {"Click Start, and a word will show on a card.",
-         "Click Start, and a word\r\nwill show on a card.\r\n"},
-        // Exactly 25 characters stay on one line; blanks and line breaks collapse.
-        {"  abcde fghij klmno pqrst\n  uvwxy z ", "abcde fghij klmno pqrst\r\nuvwxy z\r\n"},
-        {"abcde fghij klmno pqrstu", "abcde fghij klmno pqrstu\r\n"},
+        // The memo wraps at its own width: line breaks inside a paragraph are dropped, blanks
+        // collapse, a long paragraph stays one line.
+        {"Click Start, and a word will show on a card. Look at it\ncarefully.",
+         "Click Start, and a word will show on a card. Look at it carefully.\r\n"},
+        {"  abcde fghij klmno pqrst\n  uvwxy z ", "abcde fghij klmno pqrst uvwxy z\r\n"},
         // A blank line separates paragraphs, kept as an empty memo line.
-        {"One.\n\n \nTwo.\n", "One.\r\n\r\nTwo.\r\n"},
-        // A word longer than the line stands alone rather than being cut.
-        {"a supercalifragilisticexpialidocious b",
-         "a\r\nsupercalifragilisticexpialidocious\r\nb\r\n"},
+        {"One.\n\n \nTwo\nthree.\n", "One.\r\n\r\nTwo three.\r\n"},
         // Windows-1252 text: accents and the curly quotes a word processor types.
         {"Caf\xC3\xA9 \xE2\x80\x9Cyes\xE2\x80\x9D", "Caf\xE9 \x93yes\x94\r\n"},
     };

@@ -197,6 +197,38 @@ TEST_F(LoginTest, DamagedOrVanishedUserFilesAreReportedAndNobodyIsLoggedIn) {
     EXPECT_TRUE(m_program->currentUserName().empty());
 }
 
+TEST_F(LoginTest, ANameThatExistsIsAnsweredBeforeTheFileIsCheckedForAChange) {
+    // A file whose checksum no longer matches (a score changed by hand): the name is found by
+    // reading alone and answered "usrexist"; a new name still gets the file's message.
+    ASSERT_EQ(UserFileAdd("USERS.ERF", "Ada"), 0);
+    std::string bytes = hc::test::readFile("USERS.ERF");
+    bytes[264 + 276] = 5;
+    hc::test::writeFile("USERS.ERF", bytes);
+    CurrentUser = hc::newUserRecord("Zed"); // the user logged in before New User
+    open();
+    messages().clear();
+    struct Row {
+        const char* typed;
+        const char* clip;
+        const char* message;
+    };
+    for (const Row& row : {Row{"Bob", "welcome", "UserFile Error: Corrupted ERF."},
+                           Row{"ada", "usrexist", nullptr}}) {
+        m_login->narrator().BeeStopClick();
+        typeNewUser(QString::fromLatin1(row.typed));
+        m_program->app().guard([&] { m_login->OKbtnClick(); });
+        EXPECT_EQ(lastClip(), QString::fromLatin1(row.clip)) << row.typed;
+        ASSERT_EQ(messages().size(), row.message ? 1u : 0u) << row.typed;
+        if (row.message) {
+            EXPECT_EQ(messages()[0].text, QString::fromLatin1(row.message));
+        }
+        messages().clear();
+        EXPECT_TRUE(m_login->isVisible());
+        EXPECT_EQ(hc::recordName(CurrentUser), "Zed") << "the look changes no record in memory";
+    }
+    EXPECT_EQ(hc::test::readFile("USERS.ERF"), bytes);
+}
+
 TEST_F(LoginTest, TheNameBoxTakesOnlyNamesTheFileCanStore) {
     using hc::student::UserNameValidator;
     EXPECT_TRUE(UserNameValidator::acceptable(QStringLiteral("Zoë Ångström")));

@@ -8,7 +8,9 @@
 #include "student/progress/word_form.h"
 #include "student_test.h"
 
+#include <QAccessible>
 #include <QLabel>
+#include <QPainter>
 #include <QPlainTextEdit>
 #include <QPrinterInfo>
 #include <QProcess>
@@ -65,6 +67,82 @@ TEST_F(ReportCardTest, ALongNameIsCutToTheTitlesWidth) {
     EXPECT_TRUE(title.text().endsWith(QChar(0x2026)));
     EXPECT_LE(title.fontMetrics().horizontalAdvance(title.text()), title.width());
     EXPECT_EQ(title.accessibleName(), QStringLiteral("Report Card for ") + QString(255, 'W'));
+}
+
+// The dark pixels of `image`, in its own pixels.
+QRect inkOf(const QImage& image) {
+    QRect ink;
+    for (int y = 0; y < image.height(); ++y) {
+        for (int x = 0; x < image.width(); ++x) {
+            if (QColor(image.pixel(x, y)).lightness() < 128) {
+                ink |= QRect(x, y, 1, 1);
+            }
+        }
+    }
+    return ink;
+}
+
+// `widget` drawn at `scale` device pixels per pixel, as a scaled display draws it.
+QImage drawn(QWidget& widget, int scale) {
+    QImage image(widget.size() * scale, QImage::Format_ARGB32);
+    image.setDevicePixelRatio(scale);
+    image.fill(Qt::white);
+    widget.render(&image);
+    return image;
+}
+
+TEST_F(ReportCardTest, EveryScoreIsDrawnWholeAndReadAloudWithItsCaption) {
+    m_program->setCurrentUser("Ada", "gone\\USERS.ERF", false);
+    struct Row {
+        float spell, phono, score;
+        const char* spellText;
+    };
+    for (const Row& row : {Row{0.0f, 100.0f, 50.0f, "0.00%"}, Row{87.5f, 99.99f, 93.745f, "87.50%"},
+                           Row{100.0f, 66.666664f, 88.88f, "100.00%"}}) {
+        CurrentUser = hc::newUserRecord("Ada");
+        CurrentUser.SpellAverage = row.spell;
+        CurrentUser.PhonoAverage = row.phono;
+        CurrentUser.Score = row.score;
+        TReportCard card(*m_program);
+        card.FormCreate();
+        EXPECT_EQ(text(card, "SpellTestBox"), QString::fromLatin1(row.spellText));
+        for (const char* name : {"SpellTestBox", "PhonoPuzBox", "ScoreBox"}) {
+            QLabel& box = *control<QLabel>(card, name);
+            for (int scale : {1, 2}) {
+                SCOPED_TRACE(std::string(name) + " " + box.text().toStdString() + " at " +
+                             std::to_string(scale) + "x");
+                // The same text drawn in the same font where nothing can cut it.
+                QImage whole(QSize(200, box.height()) * scale, QImage::Format_ARGB32);
+                whole.setDevicePixelRatio(scale);
+                whole.fill(Qt::white);
+                {
+                    QPainter painter(&whole);
+                    painter.setFont(box.font());
+                    painter.setPen(Qt::black);
+                    painter.drawText(QRect(0, 0, 200, box.height()), Qt::AlignCenter, box.text());
+                }
+                const QRect shown = inkOf(drawn(box, scale));
+                ASSERT_FALSE(shown.isEmpty());
+                EXPECT_GT(shown.left(), 0) << "cut at the left";
+                EXPECT_LT(shown.right(), box.width() * scale - 1) << "cut at the right";
+                EXPECT_NEAR(shown.width(), inkOf(whole).width(), 1);
+                // The box sits in the score column of the card.
+                EXPECT_GE(box.x(), 313);
+                EXPECT_LE(box.x() + box.width(), 384);
+            }
+        }
+        // A screen reader hears what each score is, and the score.
+        auto spoken = [&](const char* name) {
+            return QAccessible::queryAccessibleInterface(control<QLabel>(card, name))
+                ->text(QAccessible::Name);
+        };
+        EXPECT_EQ(spoken("SpellTestBox"),
+                  QStringLiteral("Spelling Test average: ") + QString::fromLatin1(row.spellText));
+        EXPECT_EQ(spoken("PhonoPuzBox"),
+                  QStringLiteral("Phonogram Puzzle average: ") + text(card, "PhonoPuzBox"));
+        EXPECT_EQ(spoken("ScoreBox"),
+                  QStringLiteral("Weighted Average: ") + text(card, "ScoreBox"));
+    }
 }
 
 TEST_F(ReportCardTest, AnUnreadableFileLeavesWhatTheProgramHeld) {

@@ -9,15 +9,19 @@
 #include "platform/media/clock_timer.h"
 #include "platform/media/media_player.h"
 #include "student/login/login_form.h"
+#include "student/phonogram/phono_form.h"
 #include "student/shell/goodbye_form.h"
 #include "student/shell/loading_message.h"
 #include "student/shell/logo_form.h"
 #include "student/shell/main_menu.h"
 #include "student/shell/narrator.h"
+#include "student/shell/screen_kit.h"
 #include "student/shell/title_form.h"
+#include "student/spelltest/word_test.h"
 #include "student_test.h"
 
 #include <QAbstractButton>
+#include <QAccessible>
 #include <QApplication>
 #include <QLabel>
 #include <QLineEdit>
@@ -27,6 +31,7 @@
 #include <QToolButton>
 
 #include <filesystem>
+#include <fstream>
 #include <limits>
 
 namespace hc::test::student {
@@ -288,18 +293,68 @@ TEST_F(MainMenuTest, HelpModeSpeaksTheButtonsHelpInsteadOfActing) {
     EXPECT_FALSE(menu->narrator().talking() && lastClip(*menu) != QStringLiteral("cntxthlp"));
     EXPECT_EQ(mainPanel->cursor().shape(), Qt::ArrowCursor);
 
-    // Each activity button has its own help clip.
-    const std::vector<std::pair<const char*, const char*>> buttons = {
-        {"NewUserBtn", "hlpusr"},
-        {"WordListBtn", "hlplist"},
-        {"ReportCardBtn", "hlpreprt"},
-        {"PhonoBtn", "phonmhlp"}};
+    // Each activity button has its own help clip. Enter on the focused button presses it as a
+    // click does (here in help mode, so nothing opens); a held Enter's repeat presses nothing.
+    const std::vector<std::pair<const char*, const char*>> buttons = {{"NewUserBtn", "hlpusr"},
+                                                                      {"WordListBtn", "hlplist"},
+                                                                      {"ReportCardBtn", "hlpreprt"},
+                                                                      {"WordTestBtn", "spelmhlp"},
+                                                                      {"PhonoBtn", "phonmhlp"}};
     for (const auto& [name, clip] : buttons) {
         help->click();
-        control<QAbstractButton>(*menu, name)->click();
+        auto* button = control<QAbstractButton>(*menu, name);
+        button->setFocus();
+        pressKey(*button, Qt::Key_Return, true);
+        EXPECT_EQ(lastClip(*menu), QStringLiteral("cntxthlp")) << name;
+        pressKey(*button, Qt::Key_Return);
         EXPECT_EQ(lastClip(*menu), QString::fromLatin1(clip)) << name;
+        EXPECT_FALSE(help->isChecked()) << name;
         EXPECT_TRUE(modalName().isEmpty()) << name;
     }
+}
+
+TEST_F(MainMenuTest, ANameTooLongForItsPanelStartsAtItsFirstLetterAndIsReadWhole) {
+    auto menu = enteredMenu();
+    const QString longName = QStringLiteral("Maximilian Bartholomew-Featherstonehaugh");
+    m_program->setCurrentUser(longName.toStdString(), "USERS.ERF", false);
+    std::ofstream(hc::textOf(Settings.WordFile)) << "apple\r\n";
+    hc::student::TWordTest test(*m_program);
+    test.FormCreate();
+    hc::student::TPhonoForm puzzle(*m_program);
+    for (QWidget* screen : {static_cast<QWidget*>(menu.get()), static_cast<QWidget*>(&test),
+                            static_cast<QWidget*>(&puzzle)}) {
+        SCOPED_TRACE(screen->objectName().toStdString());
+        auto* panel = control<hc::student::ElidedLabel>(*screen, "NamePanel");
+        ASSERT_NE(panel, nullptr);
+        EXPECT_TRUE(panel->shownText().startsWith(QStringLiteral("Maximilian B")));
+        EXPECT_TRUE(panel->shownText().endsWith(QChar(0x2026)));
+        EXPECT_EQ(QAccessible::queryAccessibleInterface(panel)->text(QAccessible::Name), longName)
+            << "a screen reader reads the whole name";
+        // Drawn from its first letter at the panel's left, ending before its right edge.
+        for (int scale : {1, 2}) {
+            QImage image(panel->size() * scale, QImage::Format_ARGB32);
+            image.setDevicePixelRatio(scale);
+            image.fill(Qt::white);
+            panel->render(&image);
+            const QRect inside(panel->contentsRect().topLeft() * scale,
+                               panel->contentsRect().size() * scale);
+            int first = -1;
+            int last = -1;
+            for (int x = inside.left(); x <= inside.right(); ++x) {
+                for (int y = inside.top(); y <= inside.bottom(); ++y) {
+                    if (QColor(image.pixel(x, y)).lightness() < 100) {
+                        first = first < 0 ? x : first;
+                        last = x;
+                        break;
+                    }
+                }
+            }
+            EXPECT_GE(first, inside.left()) << scale << "x";
+            EXPECT_LE(first, inside.left() + 3 * scale) << scale << "x";
+            EXPECT_LT(last, inside.right() - scale) << scale << "x";
+        }
+    }
+    test.FormDestroy();
 }
 
 TEST_F(MainMenuTest, WordListAndReportCardOpenOverTheMenuWithoutRepeatingTheGreeting) {

@@ -10,6 +10,9 @@
 
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QTextBlock>
+#include <QTextDocument>
+#include <QTextLayout>
 
 #include <filesystem>
 
@@ -67,6 +70,15 @@ TEST_F(NarratorTest, ASpeechEndsSilentWithItsTextKeptAndTheIdleLoopBack) {
     EXPECT_TRUE(memoText().contains(QStringLiteral("welcome"), Qt::CaseInsensitive));
     EXPECT_TRUE(talkPlaying());
     EXPECT_FALSE(idlePlaying());
+    // The one paragraph of the clip has no line break of its own: the memo flows it at its
+    // width, every line within the box.
+    EXPECT_FALSE(memoText().contains(QLatin1Char('\n'))) << memoText().toStdString();
+    processEvents();
+    const QTextLayout& flowed = *m_narrator->memo().document()->firstBlock().layout();
+    EXPECT_GT(flowed.lineCount(), 3);
+    for (int i = 0; i < flowed.lineCount(); ++i) {
+        EXPECT_LE(flowed.lineAt(i).naturalTextWidth(), m_narrator->memo().viewport()->width());
+    }
 
     // The talking animation loops for as long as the speech lasts (longer than one loop).
     const auto length = clipLength();

@@ -284,6 +284,67 @@ TEST_F(WordTestTest, AThreeWordTestIsShownCountedAndRecorded) {
     EXPECT_EQ(temporaryFiles().size(), 2u) << "only the shared bee animations are left";
 }
 
+TEST_F(WordTestTest, AHeldEnterAnswersOneCardStartsNoTestAndEnterOnExitIsExit) {
+    writeWords("apple\r\npear\r\n");
+    Settings.GetPercent = 101; // no reward: the focus goes back to Start at once
+    ASSERT_TRUE(create());
+    unsigned long time = 1000;
+    // Enter held down: its repeats as the windowing system reports them, flagged as repeats
+    // or as a release and a press at the same moment.
+    auto held = [&](QWidget& target) {
+        pressKey(target, Qt::Key_Return, true, ++time);
+        releaseKey(target, Qt::Key_Return, ++time);
+        pressKey(target, Qt::Key_Return, false, time);
+    };
+    auto fresh = [&](QWidget& target) {
+        releaseKey(target, Qt::Key_Return, ++time);
+        pressKey(target, Qt::Key_Return, false, ++time);
+    };
+    auto* exitBtn = control<QPushButton>(*m_screen, "CancelBtn");
+    run({
+        {"greeting", [this] { return m_screen->narrator().talking(); },
+         [this] { m_screen->narrator().BeeStopClick(); }},
+        {"start", [this] { return beeSilent(); }, [this] { startBtn().click(); }},
+        {"card 1", [this] { return typing(); },
+         [&] {
+             answerEdit().setText(QStringLiteral("apple"));
+             pressKey(answerEdit(), Qt::Key_Return, false, ++time);
+         }},
+        {"card 2", [this] { return typing(); },
+         [&] {
+             EXPECT_EQ(board(), "1/1/100");
+             held(answerEdit());
+             EXPECT_TRUE(typing()) << "the key that answered card 1 answers no other";
+             EXPECT_EQ(board(), "1/1/100");
+             answerEdit().setText(QStringLiteral("pear"));
+             fresh(answerEdit());
+         }},
+        {"test over", [this] { return startBtn().isEnabled(); },
+         [&] {
+             EXPECT_EQ(board(), "2/2/100");
+             ASSERT_EQ(m_screen->focusWidget(), &startBtn());
+             for (int i = 0; i < 20; ++i) {
+                 held(startBtn());
+             }
+             EXPECT_TRUE(startBtn().isEnabled()) << "a held Enter starts no test";
+             EXPECT_NE(m_screen->flashCardPlayer().mode(), Mode::Playing);
+             fresh(startBtn()); // a fresh press starts one
+             EXPECT_FALSE(startBtn().isEnabled());
+         }},
+        {"typing again", [this] { return typing(); },
+         [&] {
+             answerEdit().setText(QStringLiteral("apple"));
+             exitBtn->setFocus();
+             fresh(*exitBtn);
+         }},
+    });
+    EXPECT_FALSE(m_screen->isVisible()) << "Enter on the focused Exit is Exit";
+    EXPECT_EQ(board(), "0/0/0") << "not Ok";
+    const UserRecord after = record();
+    EXPECT_EQ(after.SpellScores[9], 101);
+    EXPECT_EQ(after.SpellScores[8], 0) << "one test, recorded once";
+}
+
 TEST_F(WordTestTest, ExitDuringTheLastFeedbackStoresTheResultWithoutAReward) {
     writeWords("apple");
     Settings.GetPercent = 0; // every result earns the reward

@@ -9,6 +9,7 @@
 
 #include <QCoreApplication>
 #include <QEventLoop>
+#include <QKeyEvent>
 
 #include <cstdlib>
 #include <filesystem>
@@ -115,6 +116,19 @@ void StudentTest::writeArchive(const std::string& path, const std::vector<std::s
 void StudentTest::extractBeeAnimations() {
     ExtractToTempFile(std::string(hc::entries::kBeeIdle), m_program->idleAnimationFile);
     ExtractToTempFile(std::string(hc::entries::kBeeTalk), m_program->talkAnimationFile);
+}
+
+void StudentTest::pressKey(QWidget& target, int key, bool repeat, unsigned long timestamp) {
+    QKeyEvent press(QEvent::KeyPress, key, Qt::NoModifier,
+                    key == Qt::Key_Space ? QStringLiteral(" ") : QStringLiteral("\r"), repeat);
+    press.setTimestamp(timestamp);
+    QApplication::sendEvent(&target, &press);
+}
+
+void StudentTest::releaseKey(QWidget& target, int key, unsigned long timestamp) {
+    QKeyEvent release(QEvent::KeyRelease, key, Qt::NoModifier);
+    release.setTimestamp(timestamp);
+    QApplication::sendEvent(&target, &release);
 }
 
 void StudentTest::processEvents() {

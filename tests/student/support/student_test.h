@@ -73,6 +73,13 @@ protected:
     void driveWhile(const std::function<void()>& blocking, const std::function<bool()>& tick,
                     std::chrono::milliseconds clockStep = 10ms);
 
+    // A key press or release of `key` sent to `target` as the windowing system sends it to the
+    // focused control: `repeat` marks a held key's repeat, `timestamp` is the system's time
+    // stamp of the event.
+    static void pressKey(QWidget& target, int key, bool repeat = false,
+                         unsigned long timestamp = 0);
+    static void releaseKey(QWidget& target, int key, unsigned long timestamp = 0);
+
     // The temporary files ("qrv*") left in the test's TMP directory.
     std::vector<std::string> temporaryFiles() const;
 
