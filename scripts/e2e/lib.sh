@@ -97,16 +97,17 @@ hc_type() {
     sleep 0.2
 }
 
-# hc_shot WINDOW NAME: the window as it is on screen, HC_OUT/NAME.png.
+# hc_shot WINDOW NAME: the window as it is on screen, HC_OUT/NAME.png. A window that closes
+# while it is captured can leave import waiting for ever: it is given 20 seconds.
 hc_shot() {
     sleep 0.3
-    import -window "$1" "$HC_OUT/$2.png" || hc_fail "no screenshot of $2"
+    timeout 20 import -window "$1" "$HC_OUT/$2.png" || hc_fail "no screenshot of $2"
 }
 
 # hc_shot_screen NAME: the whole screen, HC_OUT/NAME.png.
 hc_shot_screen() {
     sleep 0.3
-    import -window root "$HC_OUT/$1.png" || hc_fail "no screenshot of $1"
+    timeout 20 import -window root "$HC_OUT/$1.png" || hc_fail "no screenshot of $1"
 }
 
 # hc_wait_exit PID [SECONDS]: waits for the process to end; fails when it does not, or when it
