@@ -248,4 +248,12 @@ std::string uniqueSideFilePath(const std::string& path) {
     return sideFilePath(path, suffix);
 }
 
+bool isWriteLocked(const std::string& path) {
+    struct stat info;
+    if (::stat(path.c_str(), &info) != 0 || !S_ISREG(info.st_mode)) {
+        return false;
+    }
+    return (info.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0 || ::access(path.c_str(), W_OK) != 0;
+}
+
 } // namespace hc

@@ -113,4 +113,10 @@ std::string sideFilePath(const std::string& path, std::string_view suffix);
 // A temporary name beside `path` that no other process uses: host name and process id.
 std::string uniqueSideFilePath(const std::string& path);
 
+// Whether a regular file at `path` is locked against being replaced: this account may not write
+// it, or none of its write permissions is on (a school makes a file read-only to lock it, and
+// an administrator's account, which may write anything, must respect that as well). A file
+// that is not there is not locked.
+bool isWriteLocked(const std::string& path);
+
 } // namespace hc

@@ -157,6 +157,9 @@ SettingsLoad OptionsFile::read(const std::string& path, SettingsRecord& settings
 OptionsFileResult OptionsFile::save(const std::string& givenPath, const SettingsRecord& settings) {
     // An OPTIONS.DAT reached through a link is rewritten where the link leads.
     const std::string path = resolvedPath(givenPath);
+    if (isWriteLocked(path)) {
+        return OptionsFileCantOpen;
+    }
     switch (replaceFile(m_ops, path, settingsFileBytes(settings), uniqueSideFilePath(path))) {
     case ReplaceStatus::Ok:
         return OptionsFileOk;
@@ -185,6 +188,11 @@ const std::string& startDirectory() {
 } // namespace hc
 
 namespace hc {
+
+bool optionsFileLocked() {
+    returnToStartDirectory();
+    return isWriteLocked(resolvedPath(std::string(kOptionsFileName)));
+}
 
 SettingsLoad loadSettings() {
     returnToStartDirectory();

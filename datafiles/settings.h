@@ -74,7 +74,8 @@ extern SettingsRecord Settings;
 OptionsFileResult OptionsFileLoad();
 // Writes Settings to "OPTIONS.DAT" in the start directory with a fresh checksum (the in-memory
 // Checksum is left as it is). The new file replaces the old one whole: a failure (2: the new
-// file cannot be created, 4: it cannot be written) leaves the old file as it was.
+// file cannot be created, or the old one is locked against writing; 4: it cannot be written)
+// leaves the old file as it was.
 OptionsFileResult OptionsFileSave();
 // Stores a password in Settings.Password: at most 49 characters, each with bit 7 set; a
 // longer text is cut after its 49th character.
@@ -145,6 +146,7 @@ public:
 
     OptionsFileResult load(const std::string& path, SettingsRecord& settings);
     SettingsLoad read(const std::string& path, SettingsRecord& settings);
+    // A file that is locked against writing (isWriteLocked) is not replaced: 2.
     OptionsFileResult save(const std::string& path, const SettingsRecord& settings);
 
 private:
@@ -153,6 +155,9 @@ private:
 
 // OptionsFileLoad, telling how much of the record came from the file.
 SettingsLoad loadSettings();
+// Whether OptionsFileSave would find OPTIONS.DAT locked against writing (read-only, or not
+// writable by this account) and refuse it with 2.
+bool optionsFileLocked();
 
 // The start directory that OptionsFileLoad and OptionsFileSave make current again before they
 // open "OPTIONS.DAT". Each program records it first thing at start; until then (and when it

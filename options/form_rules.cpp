@@ -184,12 +184,13 @@ SettingsRecord repairedSettings(const SettingsRecord& read, const SettingsLoad& 
     const struct {
         const char (&from)[256];
         char (&to)[256];
-    } paths[] = {{read.HDfile, sound.HDfile},
-                 {read.FloppyFile, sound.FloppyFile},
-                 {read.WordFile, sound.WordFile}};
+        bool mayBeEmpty;
+    } paths[] = {{read.HDfile, sound.HDfile, false},
+                 {read.FloppyFile, sound.FloppyFile, true},
+                 {read.WordFile, sound.WordFile, false}};
     for (const auto& path : paths) {
         const std::string text = textOf(path.from);
-        if (held(path.from) && storedPathOf(cp1252ToUtf8(text), "").ok()) {
+        if (held(path.from) && storedPathOf(cp1252ToUtf8(text), "", path.mayBeEmpty).ok()) {
             setText(path.to, text);
         }
     }
@@ -254,11 +255,13 @@ std::string unstorableLineMessage(const EncodedWordList& encoded) {
            encoded.unstorable;
 }
 
-StoredPath storedPathOf(std::string_view utf8Path, std::string_view label) {
+StoredPath storedPathOf(std::string_view utf8Path, std::string_view label, bool mayBeEmpty) {
     StoredPath result;
     const std::string field = "\"" + std::string(label) + "\"";
     if (trimmed(utf8Path).empty()) {
-        result.problem = "Please enter a file name for " + field + ".";
+        if (!mayBeEmpty) {
+            result.problem = "Please enter a file name for " + field + ".";
+        }
         return result;
     }
     Cp1252Encoding encoded = utf8ToCp1252(utf8Path);

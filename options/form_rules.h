@@ -72,12 +72,14 @@ EncodedWordList encodeWordList(const std::vector<std::string>& utf8Lines,
 std::string unstorableLineMessage(const EncodedWordList& encoded);
 
 // A path typed into a file-name field, as the settings store it (Windows-1252, at most 255
-// bytes), or the reason it cannot be stored, naming the field by `label`.
+// bytes), or the reason it cannot be stored, naming the field by `label`. An empty field is
+// refused unless `mayBeEmpty` (no floppy file: the Users page's toggle then lists nothing);
+// it is stored as an empty path.
 struct StoredPath {
     std::string bytes;
     std::string problem; // empty when the path can be stored
     bool ok() const { return problem.empty(); }
 };
-StoredPath storedPathOf(std::string_view utf8Path, std::string_view label);
+StoredPath storedPathOf(std::string_view utf8Path, std::string_view label, bool mayBeEmpty = false);
 
 } // namespace hc

@@ -1,13 +1,18 @@
 #include "options/form_support.h"
 
+#include "platform/desktop/application.h"
+
 #include <QAbstractButton>
 #include <QEvent>
 #include <QFont>
 #include <QGuiApplication>
+#include <QIcon>
 #include <QKeyEvent>
 #include <QPalette>
 #include <QRect>
 #include <QScreen>
+#include <QToolBar>
+#include <QToolButton>
 #include <QWidget>
 
 namespace hc {
@@ -74,6 +79,32 @@ void setUpPrintPage(QWidget& page, const char* objectName, const char* title, QS
 
 void pressOnEnter(QAbstractButton& button) {
     button.installEventFilter(new EnterPresses(button));
+}
+
+QToolBar* addPageToolBar(QWidget& page, const char* name) {
+    auto* bar = new QToolBar(&page);
+    bar->setObjectName(name);
+    bar->setIconSize(QSize(16, 16));
+    bar->setFixedHeight(28);
+    return bar;
+}
+
+QToolButton* addToolButton(QToolBar& bar, Application& application, const char* name,
+                           const QString& tip, const char* picture,
+                           const std::function<void()>& click) {
+    auto* button = new QToolButton(&bar);
+    button->setObjectName(name);
+    button->setToolTip(tip);
+    button->setAccessibleName(tip);
+    button->setIcon(QIcon(QString::fromLatin1(picture)));
+    button->setIconSize(bar.iconSize());
+    button->setAutoRaise(true);
+    button->setFocusPolicy(Qt::TabFocus);
+    pressOnEnter(*button);
+    bar.addWidget(button);
+    QObject::connect(button, &QToolButton::clicked, button,
+                     [&application, click] { application.guard(click); });
+    return button;
 }
 
 } // namespace hc

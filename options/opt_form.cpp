@@ -2,16 +2,15 @@
 
 #include "options/form_rules.h"
 #include "options/form_support.h"
+#include "options/pages/word_list_page.h"
 #include "options/user_print_form.h"
 #include "options/word_print_form.h"
 
 #include "archive/error.h"
 #include "content/pictures.h"
-#include "datafiles/file_ops.h"
 #include "datafiles/settings.h"
 #include "datafiles/text_codec.h"
 #include "datafiles/user_file.h"
-#include "datafiles/word_list.h"
 #include "platform/desktop/application.h"
 #include "platform/desktop/list_look.h"
 
@@ -22,26 +21,21 @@
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QGroupBox>
-#include <QHBoxLayout>
 #include <QHeaderView>
-#include <QIcon>
 #include <QLabel>
 #include <QLineEdit>
-#include <QPlainTextEdit>
 #include <QProxyStyle>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSignalBlocker>
 #include <QTabBar>
 #include <QTabWidget>
-#include <QTextBlock>
 #include <QToolBar>
 #include <QToolButton>
 #include <QTreeWidget>
 #include <QVBoxLayout>
 
 #include <algorithm>
-#include <filesystem>
 #include <utility>
 
 namespace hc {
@@ -50,12 +44,12 @@ namespace {
 
 // The pages, in tab order.
 enum Page {
-    SecurityPage,
-    DirectoriesPage,
-    UsersPage,
-    WordListPage,
-    SpellingTestPage,
-    PhonogramPuzzlePage
+    SecurityTab,
+    DirectoriesTab,
+    UsersTab,
+    WordListTab,
+    SpellingTestTab,
+    PhonogramPuzzleTab
 };
 
 // The layout, in logical pixels.
@@ -88,8 +82,6 @@ constexpr QRect kPhonoWeightLabel(8, 12, 190, 22);
 constexpr QRect kPhonoWeight(200, 12, 60, 22);
 
 constexpr int kFieldHeight = 22;
-constexpr int kToolBarHeight = 28;
-constexpr QSize kToolIcon(16, 16);
 
 // The columns of the user list: caption and width.
 struct Column {
@@ -208,7 +200,7 @@ TOptForm::TOptForm(Application& application, TUserPrintForm& userPrint, TWordPri
     buildWordListPage();
     buildSpellingTestPage();
     buildPhonogramPuzzlePage();
-    m_pageControl->setCurrentIndex(SecurityPage);
+    m_pageControl->setCurrentIndex(SecurityTab);
     connect(m_pageControl, &QTabWidget::currentChanged, this,
             [this](int index) { pageChanged(index); });
 
@@ -296,37 +288,18 @@ void TOptForm::buildDirectoriesPage() {
                      [this] { browseWordFile(); });
 }
 
-QToolButton* TOptForm::addToolButton(QToolBar* bar, const char* name, const QString& tip,
-                                     const char* picture, const std::function<void()>& click) {
-    auto* button = new QToolButton(bar);
-    button->setObjectName(name);
-    button->setToolTip(tip);
-    button->setAccessibleName(tip);
-    button->setIcon(QIcon(QString::fromLatin1(picture)));
-    button->setIconSize(kToolIcon);
-    button->setAutoRaise(true);
-    button->setFocusPolicy(Qt::TabFocus);
-    pressOnEnter(*button);
-    bar->addWidget(button);
-    connect(button, &QToolButton::clicked, this, [this, click] { m_application.guard(click); });
-    return button;
-}
-
 void TOptForm::buildUsersPage() {
     auto* page = new QWidget;
     page->setObjectName("Users");
     m_pageControl->addTab(page, "Users");
-    auto* bar = new QToolBar(page);
-    bar->setObjectName("UserToolBar");
-    bar->setIconSize(kToolIcon);
-    bar->setFixedHeight(kToolBarHeight);
-    m_diskBtn = addToolButton(bar, "DiskBtn", "Load from disk", pictures::kToolDisk,
+    QToolBar* bar = addPageToolBar(*page, "UserToolBar");
+    m_diskBtn = addToolButton(*bar, m_application, "DiskBtn", "Load from disk", pictures::kToolDisk,
                               [this] { DiskBtnClick(); });
     m_diskBtn->setCheckable(true);
-    m_printBtn =
-        addToolButton(bar, "PrintBtn", "Print", pictures::kPrint, [this] { PrintBtnClick(); });
-    m_deleteBtn = addToolButton(bar, "DeleteBtn", "Delete user", pictures::kToolDeleteUser,
-                                [this] { DeleteBtnClick(); });
+    m_printBtn = addToolButton(*bar, m_application, "PrintBtn", "Print", pictures::kPrint,
+                               [this] { PrintBtnClick(); });
+    m_deleteBtn = addToolButton(*bar, m_application, "DeleteBtn", "Delete user",
+                                pictures::kToolDeleteUser, [this] { DeleteBtnClick(); });
 
     m_userList = new QTreeWidget(page);
     m_userList->setObjectName("UserList");
@@ -358,48 +331,11 @@ void TOptForm::buildUsersPage() {
 }
 
 void TOptForm::buildWordListPage() {
-    auto* page = new QWidget;
-    page->setObjectName("WordList");
-    m_pageControl->addTab(page, "Word List");
-    auto* bar = new QToolBar(page);
-    bar->setObjectName("WordToolBar");
-    bar->setIconSize(kToolIcon);
-    bar->setFixedHeight(kToolBarHeight);
-    addToolButton(bar, "ClearBtn", "Clear word list", pictures::kToolClear,
-                  [this] { ClearBtnClick(); });
-    addToolButton(bar, "ImportBtn", "Import words from another file", pictures::kToolImport,
-                  [this] { ImportBtnClick(); });
-    bar->addSeparator();
-    addToolButton(bar, "CutBtn", "Cut", pictures::kToolCut, [this] { CutBtnClick(); });
-    addToolButton(bar, "CopyBtn", "Copy", pictures::kToolCopy, [this] { CopyBtnClick(); });
-    addToolButton(bar, "PasteBtn", "Paste", pictures::kToolPaste, [this] { PasteBtnClick(); });
-    bar->addSeparator();
-    addToolButton(bar, "WordPrintBtn", "Print", pictures::kPrint, [this] { WordPrintBtnClick(); });
-    auto* spacer = new QWidget(bar);
-    spacer->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Preferred);
-    bar->addWidget(spacer);
-    m_numberOfWords = new QLabel("No Words", bar);
-    m_numberOfWords->setObjectName("NumberOfWords");
-    m_numberOfWords->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
-    m_numberOfWords->setContentsMargins(0, 0, 6, 0);
-    bar->addWidget(m_numberOfWords);
-
-    m_wordEdit = new QPlainTextEdit(page);
-    m_wordEdit->setObjectName("WordEdit");
-    m_wordEdit->setAccessibleName("Word list");
-    m_wordEdit->setLineWrapMode(QPlainTextEdit::NoWrap);
-    m_wordEdit->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
-    m_wordEdit->setTabChangesFocus(true);
-    connect(m_wordEdit, &QPlainTextEdit::textChanged, this, [this] {
-        m_memoEdited = m_memoEdited || !m_showingWords;
-        WordEditChange();
+    m_wordListPage = new WordListPage(m_application, m_wordPrint, [this] {
+        return m_fileDialog(
+            this, {"Import Word List", "Text files (*.TXT *.txt)", "TXT", folderOf(*m_wordFile)});
     });
-
-    auto* layout = new QVBoxLayout(page);
-    layout->setContentsMargins(0, 0, 0, 0);
-    layout->setSpacing(0);
-    layout->addWidget(bar);
-    layout->addWidget(m_wordEdit);
+    m_pageControl->addTab(m_wordListPage, "Word List");
 }
 
 void TOptForm::buildSpellingTestPage() {
@@ -465,11 +401,7 @@ void TOptForm::FormCreate() {
     m_hdFile->setText(shown(textOf(Settings.HDfile)));
     m_floppyFile->setText(shown(textOf(Settings.FloppyFile)));
     m_wordFile->setText(shown(textOf(Settings.WordFile)));
-    const WordListLoad words = loadWordList(textOf(Settings.WordFile));
-    if (words.opened) {
-        showWords(words.lines);
-    }
-    m_memoFile = memoSource(words);
+    m_wordListPage->fill(Settings);
     m_wordDelay->setText(twoDecimals(Settings.WordDelay));
     m_spellWeight->setText(twoDecimals(Settings.SpellWeight));
     m_phonoWeight->setText(twoDecimals(Settings.PhonoWeight));
@@ -575,7 +507,9 @@ bool TOptForm::takeOverPaths(const std::vector<QLineEdit*>& which) {
         if (std::find(which.begin(), which.end(), target.field) == which.end()) {
             continue;
         }
-        const StoredPath path = storedPathOf(target.field->text().toStdString(), target.label);
+        // No floppy file is a choice: the Users page's toggle then lists nothing.
+        const StoredPath path = storedPathOf(target.field->text().toStdString(), target.label,
+                                             target.field == m_floppyFile);
         if (!path.ok()) {
             tell(QString::fromStdString(path.problem), MessageIcon::Error);
             return false;
@@ -600,13 +534,17 @@ void TOptForm::DiskBtnClick() {
 
 void TOptForm::loadUserList() {
     m_userList->clear();
+    const std::string file = userFilePath();
+    if (file.empty()) {
+        return; // no floppy file was chosen
+    }
     struct Row {
         QString name;
         QByteArray storedName;
         QStringList cells;
     };
     std::vector<Row> rows;
-    const UserFileResult result = UserFileList(userFilePath(), [&rows](const UserRecord& record) {
+    const UserFileResult result = UserFileList(file, [&rows](const UserRecord& record) {
         const std::string name = recordName(record);
         Row row{shown(name), QByteArray::fromStdString(name), {}};
         row.cells << row.name << twoDecimals(record.Score) << QString::number(record.ProgramRuns)
@@ -652,127 +590,6 @@ void TOptForm::PrintBtnClick() {
     m_userPrint.print(*m_userList, this);
 }
 
-// --- Word List ------------------------------------------------------------------------------
-
-void TOptForm::showWords(const std::vector<std::string>& storedLines) {
-    QStringList lines;
-    lines.reserve(static_cast<qsizetype>(storedLines.size()));
-    for (const std::string& line : storedLines) {
-        lines << shown(line);
-    }
-    m_showingWords = true;
-    m_wordEdit->setPlainText(lines.join(QLatin1Char('\n')));
-    m_showingWords = false;
-    m_memoEdited = false;
-}
-
-QStringList TOptForm::memoText() const {
-    QStringList lines;
-    for (const std::string& line : memoLines(m_wordEdit->toPlainText().toStdString())) {
-        lines << QString::fromStdString(line);
-    }
-    return lines;
-}
-
-void TOptForm::loadWordEdit() {
-    const WordListLoad words = loadWordList(textOf(Settings.WordFile));
-    showWords(words.lines);
-    m_memoFile = memoSource(words);
-}
-
-std::string TOptForm::memoSource(const WordListLoad& words) {
-    // A list that exists but could not be read (its permissions) is not what the empty memo
-    // shows: Exit must not replace it with nothing unless the teacher writes words.
-    const std::string path = textOf(Settings.WordFile);
-    std::error_code error;
-    if (!words.opened && std::filesystem::exists(nativePath(path), error)) {
-        return {};
-    }
-    return path;
-}
-
-bool TOptForm::saveWordEdit() {
-    const EncodedWordList encoded =
-        encodeWordList(memoLines(m_wordEdit->toPlainText().toStdString()));
-    if (!encoded.ok()) {
-        tell(QString::fromStdString(unstorableLineMessage(encoded)), MessageIcon::Error);
-        return false;
-    }
-    writeWordList(encoded.lines);
-    return true;
-}
-
-void TOptForm::writeWordList(const std::vector<std::string>& storedLines) {
-    const std::string path = textOf(Settings.WordFile);
-    const WordListSaveResult result = saveWordList(path, storedLines);
-    if (result != WordListSaveResult::Ok) {
-        throw Error(wordListSaveMessage(result, cp1252ToUtf8(path)));
-    }
-}
-
-void TOptForm::WordEditChange() {
-    // The memo's line count: the empty line after a final line end is not one.
-    const QTextDocument* document = m_wordEdit->document();
-    int lines = document->blockCount();
-    if (document->lastBlock().text().isEmpty()) {
-        --lines;
-    }
-    m_numberOfWords->setText(QString::fromStdString(wordCountText(lines)));
-}
-
-void TOptForm::ClearBtnClick() {
-    if (askYesNo(m_application.messageBoxes(), "Are you sure you want to clear the word list?",
-                 kCaption)) {
-        m_wordEdit->clear();
-    }
-    WordEditChange();
-}
-
-void TOptForm::ImportBtnClick() {
-    if (!askYesNo(m_application.messageBoxes(), "Are you sure you want to replace this word list?",
-                  kCaption)) {
-        return;
-    }
-    const QString chosen = m_fileDialog(
-        this, {"Import Word List", "Text files (*.TXT *.txt)", "TXT", folderOf(*m_wordFile)});
-    if (!chosen.isEmpty()) {
-        std::string bytes;
-        if (readWholeFile(FileOps::system(), chosen.toStdString(), "rb", bytes) != ReadStatus::Ok) {
-            throw Error("Can't open file " + chosen.toStdString());
-        }
-        // Word lists from today's editors are UTF-8; the program's own are Windows-1252.
-        QStringList lines;
-        const bool utf8 = isValidUtf8(bytes);
-        std::string_view text(bytes);
-        if (utf8 && text.starts_with("\xEF\xBB\xBF")) {
-            text.remove_prefix(3);
-        }
-        for (const std::string& line : parseWordList(text)) {
-            lines << QString::fromStdString(utf8 ? line : cp1252ToUtf8(line));
-        }
-        m_wordEdit->setPlainText(lines.join(QLatin1Char('\n')));
-    }
-    WordEditChange();
-}
-
-void TOptForm::CutBtnClick() {
-    m_wordEdit->cut();
-    WordEditChange();
-}
-
-void TOptForm::CopyBtnClick() {
-    m_wordEdit->copy();
-}
-
-void TOptForm::PasteBtnClick() {
-    m_wordEdit->paste();
-    WordEditChange();
-}
-
-void TOptForm::WordPrintBtnClick() {
-    m_wordPrint.print(memoText(), this);
-}
-
 // --- Pages ----------------------------------------------------------------------------------
 
 void TOptForm::pageChanged(int index) {
@@ -781,7 +598,7 @@ void TOptForm::pageChanged(int index) {
     }
     const int leaving = m_currentPage;
     m_application.guard([&] {
-        if (leaving == WordListPage) {
+        if (leaving == WordListTab) {
             // The question is asked over the page being left, which stays if the change is
             // refused.
             {
@@ -789,7 +606,7 @@ void TOptForm::pageChanged(int index) {
                 m_pageControl->setCurrentIndex(leaving);
             }
             if (!PageControlChanging(leaving)) {
-                m_wordEdit->setFocus();
+                m_wordListPage->setFocus();
                 return;
             }
             const QSignalBlocker blocker(m_pageControl);
@@ -801,31 +618,16 @@ void TOptForm::pageChanged(int index) {
 }
 
 bool TOptForm::PageControlChanging(int leaving) {
-    if (leaving != WordListPage) {
-        return true;
-    }
-    switch (askYesNoCancel(m_application.messageBoxes(), "Do you want to save this word list?",
-                           kCaption)) {
-    case MessageAnswer::Cancel:
-        return false;
-    case MessageAnswer::Yes:
-        return saveWordEdit();
-    case MessageAnswer::No:
-    case MessageAnswer::Ok:
-        break;
-    }
-    takeOverPaths({m_wordFile});
-    loadWordEdit();
-    return true;
+    return leaving != WordListTab || m_wordListPage->mayLeave();
 }
 
 void TOptForm::PageControlChange() {
     switch (m_pageControl->currentIndex()) {
-    case WordListPage:
+    case WordListTab:
         takeOverPaths({m_wordFile});
-        loadWordEdit();
+        m_wordListPage->fill(Settings);
         break;
-    case UsersPage:
+    case UsersTab:
         if (takeOverPaths({m_hdFile, m_floppyFile})) {
             loadUserList();
         }
@@ -838,23 +640,31 @@ void TOptForm::PageControlChange() {
 // --- Exit and Cancel ------------------------------------------------------------------------
 
 void TOptForm::OkBtnClick() {
-    // Everything is checked before anything is written: a refused value leaves the word list
-    // file and OPTIONS.DAT as they were.
-    const EncodedWordList words =
-        encodeWordList(memoLines(m_wordEdit->toPlainText().toStdString()));
-    if (!words.ok()) {
-        tell(QString::fromStdString(unstorableLineMessage(words)), MessageIcon::Error);
-        return;
-    }
+    // Everything is checked before anything is written: a refused value, or a file that may not
+    // be replaced, leaves the word list file and OPTIONS.DAT as they were.
     const struct {
         QLineEdit* field;
         const char* label;
     } files[] = {
         {m_hdFile, kHDfileLabel}, {m_floppyFile, kFloppyFileLabel}, {m_wordFile, kWordFileLabel}};
+    std::string wordFile;
     for (const auto& file : files) {
-        const StoredPath path = storedPathOf(file.field->text().toStdString(), file.label);
+        const StoredPath path =
+            storedPathOf(file.field->text().toStdString(), file.label, file.field == m_floppyFile);
         if (!path.ok()) {
             tell(QString::fromStdString(path.problem), MessageIcon::Error);
+            return;
+        }
+        if (file.field == m_wordFile) {
+            wordFile = path.bytes;
+        }
+    }
+    // The memo's words go only to the file they belong to, when the teacher changed them, or
+    // to a list that does not exist yet.
+    const bool writeWords = m_wordListPage->writesTo(wordFile);
+    if (writeWords) {
+        if (const std::optional<std::string> problem = m_wordListPage->problem()) {
+            tell(QString::fromStdString(*problem), MessageIcon::Error);
             return;
         }
     }
@@ -868,13 +678,16 @@ void TOptForm::OkBtnClick() {
         tell(QString::fromStdString(*problem), MessageIcon::Error);
         return;
     }
+    if (optionsFileLocked()) {
+        throw Error(OptionsFileMessage(OptionsFileCantOpen));
+    }
+    if (writeWords && !m_wordListPage->mayReplace(wordFile)) {
+        return;
+    }
 
     takeOverPaths({m_hdFile, m_floppyFile, m_wordFile});
-    // The memo is written over the file only when it holds that file's words or the teacher's
-    // own: unchanged words of another file (the field was pointed at a different list, or the
-    // settings could not be read) would replace a list nobody has seen.
-    if (m_memoEdited || (!m_memoFile.empty() && textOf(Settings.WordFile) == m_memoFile)) {
-        writeWordList(words.lines);
+    if (writeWords) {
+        m_wordListPage->save(wordFile);
     }
     Settings.WordDelay = values.wordDelay;
     Settings.GetPercent = values.getPercent;

@@ -1,6 +1,5 @@
 #pragma once
 
-#include "datafiles/word_list.h"
 #include "platform/desktop/message_box.h"
 
 #include <QDialog>
@@ -15,7 +14,6 @@ class QButtonGroup;
 class QGroupBox;
 class QLabel;
 class QLineEdit;
-class QPlainTextEdit;
 class QPushButton;
 class QRadioButton;
 class QTabWidget;
@@ -28,6 +26,7 @@ namespace hc {
 class Application;
 class TUserPrintForm;
 class TWordPrintForm;
+class WordListPage;
 
 // What a file-open dialog of the form asks for. The dialog hides the read-only box and only
 // returns a file that exists.
@@ -69,13 +68,6 @@ public:
     void DiskBtnClick();
     void DeleteBtnClick();
     void PrintBtnClick();
-    void ClearBtnClick();
-    void ImportBtnClick();
-    void CutBtnClick();
-    void CopyBtnClick();
-    void PasteBtnClick();
-    void WordPrintBtnClick();
-    void WordEditChange();
     void OkBtnClick();
     void CancelBtnClick();
 
@@ -105,8 +97,6 @@ private:
     void buildPhonogramPuzzlePage();
     QLineEdit* addFileField(QWidget* page, int top, const char* name, const QString& label,
                             const QString& browseTip, const std::function<void()>& browse);
-    QToolButton* addToolButton(QToolBar* bar, const char* name, const QString& tip,
-                               const char* picture, const std::function<void()>& click);
 
     // Before a page is left: false refuses the change.
     bool PageControlChanging(int leaving);
@@ -121,20 +111,9 @@ private:
     // The user list of the file the Users page shows (floppy when DiskBtn is down).
     void loadUserList();
     std::string userFilePath() const;
-    // The memo from the file named by WordFile; emptied when it cannot be read.
-    void loadWordEdit();
-    // Shows stored (Windows-1252) lines in the memo.
-    void showWords(const std::vector<std::string>& storedLines);
-    // The memo's lines as they stand.
-    QStringList memoText() const;
-    // Writes stored lines to WordFile; raises the file's error when it cannot be written.
-    void writeWordList(const std::vector<std::string>& storedLines);
     // The folder a file-name field's file lies in, where its dialog opens; the start directory
     // when that folder does not exist.
     QString folderOf(const QLineEdit& field) const;
-    // Writes the memo to WordFile as Exit does. False, after a message, when a line holds
-    // characters the file cannot store; raises the file's error when it cannot be written.
-    bool saveWordEdit();
     // Takes the file-name fields over into Settings (all three, or `which` only); false after a
     // message, with Settings unchanged, when one cannot be stored.
     bool takeOverPaths(const std::vector<QLineEdit*>& which);
@@ -148,13 +127,6 @@ private:
     FileDialog m_fileDialog;
     int m_currentPage = 0;
     bool m_ending = false;
-    // The word list file whose words the memo holds (as the settings store its path), and
-    // whether the teacher has changed them since they were loaded from it.
-    std::string m_memoFile; // empty when the memo holds no file's words
-    // The file the memo's words come from after loading `words` from WordFile.
-    static std::string memoSource(const WordListLoad& words);
-    bool m_memoEdited = false;
-    bool m_showingWords = false;
 
     QTabWidget* m_pageControl = nullptr;
     QPushButton* m_cancelBtn = nullptr;
@@ -173,9 +145,7 @@ private:
     QToolButton* m_printBtn = nullptr;
     QToolButton* m_deleteBtn = nullptr;
     QTreeWidget* m_userList = nullptr;
-    // Word List
-    QLabel* m_numberOfWords = nullptr;
-    QPlainTextEdit* m_wordEdit = nullptr;
+    WordListPage* m_wordListPage = nullptr;
     // Spelling Test, Phonogram Puzzle
     QLineEdit* m_wordDelay = nullptr;
     QRadioButton* m_getPercentBtn = nullptr;

@@ -11,6 +11,7 @@ mkdir -p "$HOME/Documents"
 
 (cd "$HC_DIR" && "$hcadmin" users add USERS.ERF Carla Anna Ben >/dev/null)
 printf 'apple\r\nbanana\r\n\r\ncherry pie\r\n' >"$HC_DIR/WORDLIST.TXT"
+printf 'owl\r\nyak\r\n' >"$HC_DIR/week2.txt"
 
 # wait_for_file PATH: waits up to 20 s for the file to be there and not empty (a program under
 # load may write it a moment after its dialog has gone).
@@ -38,6 +39,7 @@ tool_2=(42 42)
 tool_3=(68 42)
 word_print=(157 42)
 word_delay=(236 51)
+word_file=(184 179)
 
 # -- No OPTIONS.DAT yet: the form comes up at once. Set a password (Tab to "Change Password"
 # and Enter: that button, not Exit) and leave with Exit.
@@ -121,6 +123,12 @@ hc_type "$win" "3,5"
 hc_click "$win" "${tab_phonogram[@]}"
 hc_shot "$win" options-13-phonogram-puzzle
 
+# The Word List file now names another list: Exit writes the saved words to neither it nor
+# anywhere else, and the settings name it.
+hc_click "$win" "${tab_directories[@]}"
+hc_click "$win" "${word_file[@]}"
+hc_key "$win" ctrl+a
+hc_type "$win" "week2.txt"
 hc_click "$win" "${exit_button[@]}"
 hc_wait_exit "$HC_PID"
 
@@ -131,6 +139,9 @@ grep -qx "Password: set" <<<"$options" || hc_fail "the password was lost: $optio
 expected_words="$(printf 'apple\r\nbanana\r\ncherry pie\r\nzebra\r\n' | od -c)"
 [[ "$(od -c <"$HC_DIR/WORDLIST.TXT")" == "$expected_words" ]] ||
     hc_fail "word list not as saved: $(od -c <"$HC_DIR/WORDLIST.TXT")"
+grep -qx "WordFile: week2.txt" <<<"$options" || hc_fail "the new word list file not saved: $options"
+[[ "$(od -c <"$HC_DIR/week2.txt")" == "$(printf 'owl\r\nyak\r\n' | od -c)" ]] ||
+    hc_fail "another list was overwritten: $(od -c <"$HC_DIR/week2.txt")"
 users="$(cd "$HC_DIR" && "$hcadmin" users list USERS.ERF | cut -f1 | tr '\n' ' ')"
 [[ "$users" == "Carla Anna " ]] || hc_fail "users after the deletion: $users"
 

@@ -230,6 +230,22 @@ TEST_F(SettingsTest, FailedLoadLeavesWhatWasRead) {
     EXPECT_EQ(static_cast<unsigned char>(Settings.WordFile[0]), 0x55);
 }
 
+// Fault guarded against: an OPTIONS.DAT made read-only to lock it was replaced all the same.
+TEST_F(SettingsTest, SaveLeavesAReadOnlyFileAlone) {
+    Settings = defaultSettings();
+    ASSERT_EQ(OptionsFileSave(), OptionsFileOk);
+    const std::string before = readFile(path("OPTIONS.DAT"));
+    std::filesystem::permissions(path("OPTIONS.DAT"), std::filesystem::perms::owner_read);
+    EXPECT_TRUE(optionsFileLocked());
+    Settings.GetPercent = 50;
+    EXPECT_EQ(OptionsFileSave(), OptionsFileCantOpen);
+    EXPECT_EQ(readFile(path("OPTIONS.DAT")), before);
+    std::filesystem::permissions(path("OPTIONS.DAT"), std::filesystem::perms::owner_write,
+                                 std::filesystem::perm_options::add);
+    EXPECT_FALSE(optionsFileLocked());
+    EXPECT_EQ(OptionsFileSave(), OptionsFileOk);
+}
+
 TEST_F(SettingsTest, LoadAndSaveUseTheStartDirectory) {
     std::filesystem::create_directory("elsewhere");
     std::filesystem::current_path("elsewhere");

@@ -307,18 +307,161 @@ TEST_F(OptionsProgramTest, ExitWritesEveryFieldAndTheTrimmedWordList) {
     EXPECT_EQ(readFile(path("caf\xC3\xA9 words.txt")), "apple\r\nbanana pie\r\ncr\xE8me\r\n");
 }
 
-// Fault guarded against: pointing the word list field at another list and pressing Exit
-// overwrote that list with the words of the previous one, which the memo still held.
-TEST_F(OptionsProgramTest, ExitNeverWritesAnotherListsWordsOverTheFileNamedInTheField) {
-    writeFile(path("WORDLIST.TXT"), "apple\r\n");
-    writeFile(path("week2.txt"), "zebra\r\nyak\r\n");
+// Faults guarded against: pointing the word list field at another list and pressing Exit
+// overwrote that list with the words of the previous one, which the memo still held (also
+// after those words were saved on leaving their page); and a list named in the field that did
+// not exist yet was never created.
+TEST_F(OptionsProgramTest, TheMemosWordsGoOnlyToTheirOwnFileOrToANewOne) {
+    const struct {
+        const char* what;
+        bool addDogAndSave; // add "dog" on the Word List page and answer Yes on leaving it
+        const char* field;
+        const char* wordList; // WORDLIST.TXT afterwards
+        const char* named;    // the file named in the field afterwards
+    } rows[] = {
+        {"another list", false, "week2.txt", "cat\r\n", "zebra\r\nyak\r\n"},
+        {"another list after saving", true, "week2.txt", "cat\r\ndog\r\n", "zebra\r\nyak\r\n"},
+        {"a new list", false, "week3.txt", "cat\r\n", "cat\r\n"},
+        {"a new list after saving", true, "week3.txt", "cat\r\ndog\r\n", "cat\r\ndog\r\n"},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.what);
+        forgetBoxes();
+        writeFile(path("WORDLIST.TXT"), "cat\r\n");
+        writeFile(path("week2.txt"), "zebra\r\nyak\r\n");
+        std::filesystem::remove(path("week3.txt"));
+        std::filesystem::remove(path("OPTIONS.DAT"));
+        startProgram();
+        if (row.addDogAndSave) {
+            pages()->setCurrentIndex(WordList);
+            memo()->appendPlainText("dog");
+            answer({MessageAnswer::Yes});
+            pages()->setCurrentIndex(Directories);
+        }
+        control<QLineEdit>("WordFile")->setText(row.field);
+        exit();
+        EXPECT_TRUE(program().hasEnded());
+        EXPECT_EQ(hc::textOf(savedOptions().WordFile), row.field);
+        EXPECT_EQ(readFile(path("WORDLIST.TXT")), row.wordList);
+        EXPECT_EQ(readFile(path(row.field)), row.named);
+    }
+}
+
+// Faults guarded against: Exit rewrote a list nobody had edited, and changed it on the way: the
+// memo's text turned every no-break space into a space (and so cut the "à" of a UTF-8 "voilà"
+// read as Windows-1252), a binary file lost everything after its first zero byte, a list
+// replaced from outside was put back to what the form had loaded.
+TEST_F(OptionsProgramTest, ExitLeavesAListNobodyEditedAsItIs) {
+    const struct {
+        const char* what;
+        std::string bytes;
+    } rows[] = {
+        {"no-break spaces", "no\xA0"
+                            "break\r\nvoil\xE0\r\n"},
+        {"UTF-8", "voil\xC3\xA0\r\n"},
+        {"binary", std::string("ab\0cd\r\n", 7)},
+        {"lone line feeds, no blank trimmed", " cat\n\ndog"},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.what);
+        writeFile(path("WORDLIST.TXT"), row.bytes);
+        startProgram();
+        exit();
+        EXPECT_TRUE(program().hasEnded());
+        EXPECT_EQ(readFile(path("WORDLIST.TXT")), row.bytes);
+    }
+    // Replaced from outside while the form was open.
+    writeFile(path("WORDLIST.TXT"), "cat\r\n");
     startProgram();
-    control<QLineEdit>("WordFile")->setText("week2.txt");
+    writeFile(path("WORDLIST.TXT"), "owl\r\n");
+    exit();
+    EXPECT_EQ(readFile(path("WORDLIST.TXT")), "owl\r\n");
+}
+
+TEST_F(OptionsProgramTest, AnEditedListIsWrittenAsTheTeacherLeftItInItsOwnEncoding) {
+    const struct {
+        const char* what;
+        std::string before;
+        std::string after; // with "owl" added at the end
+    } rows[] = {
+        {"Windows-1252 with no-break spaces",
+         "no\xA0"
+         "break\r\nvoil\xE0\r\n",
+         "no\xA0"
+         "break\r\nvoil\xE0\r\nowl\r\n"},
+        {"UTF-8", "caf\xC3\xA9\n\xE2\x98\x83\n", "caf\xC3\xA9\r\n\xE2\x98\x83\r\nowl\r\n"},
+        {"UTF-8 with a byte-order mark",
+         "\xEF\xBB\xBF"
+         "caf\xC3\xA9\r\n",
+         "\xEF\xBB\xBF"
+         "caf\xC3\xA9\r\nowl\r\n"},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.what);
+        forgetBoxes();
+        writeFile(path("WORDLIST.TXT"), row.before);
+        startProgram();
+        memo()->appendPlainText("owl");
+        exit();
+        EXPECT_TRUE(boxes().empty());
+        EXPECT_TRUE(program().hasEnded());
+        EXPECT_EQ(readFile(path("WORDLIST.TXT")), row.after);
+    }
+}
+
+// A list changed on disk since the form read it is replaced only when the teacher says so.
+TEST_F(OptionsProgramTest, AListChangedOnDiskIsReplacedOnlyAfterAsking) {
+    writeFile(path("WORDLIST.TXT"), "cat\r\n");
+    startProgram();
+    memo()->appendPlainText("dog");
+    writeFile(path("WORDLIST.TXT"), "owl\r\n");
+    answer({MessageAnswer::No});
+    exit();
+    ASSERT_EQ(boxes().size(), 1u);
+    EXPECT_EQ(boxes()[0].text, "The word list file WORDLIST.TXT was changed by another program "
+                               "since it was read here. Replace it with the words of the Word "
+                               "List page?");
+    EXPECT_EQ(boxes()[0].buttons, MessageButtons::YesNo);
+    EXPECT_FALSE(program().hasEnded());
+    EXPECT_EQ(readFile(path("WORDLIST.TXT")), "owl\r\n");
+    EXPECT_FALSE(std::filesystem::exists(path("OPTIONS.DAT")));
+    answer({MessageAnswer::Yes});
     exit();
     EXPECT_TRUE(program().hasEnded());
-    EXPECT_EQ(hc::textOf(savedOptions().WordFile), "week2.txt");
-    EXPECT_EQ(readFile(path("week2.txt")), "zebra\r\nyak\r\n");
-    EXPECT_EQ(readFile(path("WORDLIST.TXT")), "apple\r\n");
+    EXPECT_EQ(readFile(path("WORDLIST.TXT")), "cat\r\ndog\r\n");
+}
+
+// Fault guarded against: a school that made OPTIONS.DAT or the word list read-only saw Exit
+// replace them all the same (keeping their mode).
+TEST_F(OptionsProgramTest, ReadOnlyFilesAreNotReplaced) {
+    const struct {
+        const char* file;
+        const char* message;
+    } rows[] = {
+        {"OPTIONS.DAT", "OptionsFile Error: Can't open file."},
+        {"WORDLIST.TXT", "Can't create file WORDLIST.TXT."},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.file);
+        forgetBoxes();
+        writeOptions();
+        writeFile(path("WORDLIST.TXT"), "cat\r\n");
+        std::filesystem::permissions(path(row.file), std::filesystem::perms::owner_read |
+                                                         std::filesystem::perms::group_read |
+                                                         std::filesystem::perms::others_read);
+        const std::string options = readFile(path("OPTIONS.DAT"));
+        startProgram();
+        memo()->appendPlainText("dog");
+        control<QLineEdit>("WordDelay")->setText("5");
+        exit();
+        expectOnlyBox(row.message, "Honeycombsettings", MessageIcon::Error);
+        EXPECT_FALSE(program().hasEnded());
+        // Nothing saved.
+        EXPECT_EQ(readFile(path("OPTIONS.DAT")), options);
+        EXPECT_EQ(readFile(path("WORDLIST.TXT")), "cat\r\n");
+        std::filesystem::permissions(path(row.file), std::filesystem::perms::owner_write,
+                                     std::filesystem::perm_options::add);
+    }
 }
 
 // Fault guarded against: a word list that exists but cannot be read showed as an empty memo,
@@ -691,6 +834,23 @@ TEST_F(OptionsProgramTest, TheDiskButtonSwitchesToTheFloppyFile) {
     click(*diskBtn);
     EXPECT_FALSE(diskBtn->isChecked());
     EXPECT_EQ(rows()[0][0], "Home");
+}
+
+// Fault guarded against: an empty floppy path was refused on entering the Users page and at
+// Exit. It means no removable user file.
+TEST_F(OptionsProgramTest, AnEmptyFloppyPathListsNothing) {
+    addUsers("USERS.ERF", {{"Home", 1}});
+    startProgram();
+    control<QLineEdit>("FloppyFile")->setText("");
+    pages()->setCurrentIndex(Users);
+    EXPECT_EQ(rows().size(), 1u);
+    click(*control<QToolButton>("DiskBtn"));
+    EXPECT_EQ(userList()->topLevelItemCount(), 0);
+    EXPECT_TRUE(boxes().empty());
+    exit();
+    EXPECT_TRUE(boxes().empty());
+    EXPECT_TRUE(program().hasEnded());
+    EXPECT_EQ(hc::textOf(savedOptions().FloppyFile), "");
 }
 
 TEST_F(OptionsProgramTest, EnteringTheUsersPageListsAChangedUserFile) {
