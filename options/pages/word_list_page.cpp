@@ -77,6 +77,8 @@ WordListPage::WordListPage(Application& application, TWordPrintForm& print,
     m_wordEdit->setLineWrapMode(QPlainTextEdit::NoWrap);
     m_wordEdit->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     m_wordEdit->setTabChangesFocus(true);
+    // A refused page change gives the focus back to the memo.
+    setFocusProxy(m_wordEdit);
     connect(m_wordEdit, &QPlainTextEdit::textChanged, this, [this] {
         m_edited = m_edited || !m_showingWords;
         WordEditChange();
