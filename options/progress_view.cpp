@@ -115,16 +115,18 @@ QTreeWidget* makeList(QWidget* parent, const char* name, const QString& accessib
 
 void fillPractiseList(QTreeWidget& list, const std::vector<PractiseWord>& words, int limit) {
     list.clear();
-    int shown = 0;
+    QList<QTreeWidgetItem*> items;
     for (const PractiseWord& word : words) {
-        if (shown++ == limit) {
+        if (items.size() == limit) {
             break;
         }
-        auto* item = new QTreeWidgetItem(&list, {fromUtf8(word.word), QString::number(word.missed),
-                                                 fromUtf8(word.lastMissed.substr(0, 10)),
-                                                 rightSinceText(word)});
+        auto* item =
+            new QTreeWidgetItem({fromUtf8(word.word), QString::number(word.missed),
+                                 fromUtf8(word.lastMissed.substr(0, 10)), rightSinceText(word)});
         item->setTextAlignment(1, Qt::AlignRight | Qt::AlignVCenter);
+        items.append(item);
     }
+    list.addTopLevelItems(items);
 }
 
 QLabel* makeLabel(QWidget* parent, const char* name, const QString& text, QRect geometry) {
@@ -435,14 +437,18 @@ void TProgressView::FormCreate() {
     m_totalsLbl->setText(totalsText(m_totals, m_damaged));
     fillPractiseList(*m_practiseList, m_words, -1);
     m_pointsList->clear();
+    // Added in one step: a child's years of tests are thousands of rows.
+    QList<QTreeWidgetItem*> items;
+    items.reserve(static_cast<qsizetype>(m_chart->points().size()));
     for (const ChartPoint& point : m_chart->points()) {
-        auto* item =
-            new QTreeWidgetItem(m_pointsList, {point.date, activityName(point.activity),
-                                               QString("%1 %").arg(point.percent),
-                                               QString("%1 %").arg(point.average, 0, 'f', 0)});
+        auto* item = new QTreeWidgetItem({point.date, activityName(point.activity),
+                                          QString("%1 %").arg(point.percent),
+                                          QString("%1 %").arg(point.average, 0, 'f', 0)});
         item->setTextAlignment(2, Qt::AlignRight | Qt::AlignVCenter);
         item->setTextAlignment(3, Qt::AlignRight | Qt::AlignVCenter);
+        items.append(item);
     }
+    m_pointsList->addTopLevelItems(items);
     m_makeListBtn->setEnabled(!practiceList(m_words).empty());
     traceView(started);
 }

@@ -33,6 +33,7 @@ public:
         m_folder = folder;
         m_path = m_folder + "/HISTORY.CSV";
         std::string bytes = std::string(hc::kHistoryHeader) + "\r\n";
+        // The child's lines come as whole tests: every 40th run of twenty lines.
         const int every = kLines / kChildLines;
         for (int i = 0; i < kLines; ++i) {
             hc::HistoryEntry entry;
@@ -41,8 +42,8 @@ public:
             std::snprintf(time, sizeof time, "2026-%02d-%02dT%02d:%02d:00+01:00", 1 + day / 28,
                           1 + day % 28, 8 + (i / 20) % 8, (i / 20) % 60);
             entry.time = time;
-            entry.user =
-                i % every == 0 ? std::string(kChild) : "Student " + std::to_string(i % kChildren);
+            entry.user = (i / 20) % every == 0 ? std::string(kChild)
+                                               : "Student " + std::to_string(i % kChildren);
             if (i % 41 == 0) {
                 entry.activity = hc::HistoryActivity::Phonogram;
                 entry.puzzle = i % 12;
