@@ -300,6 +300,12 @@ void TOptForm::buildUsersPage() {
                                [this] { PrintBtnClick(); });
     m_deleteBtn = addToolButton(*bar, m_application, "DeleteBtn", "Delete user",
                                 pictures::kToolDeleteUser, [this] { DeleteBtnClick(); });
+    m_progressBtn = addToolButton(*bar, m_application, "ProgressBtn", "Progress", "",
+                                  [this] { ProgressBtnClick(); });
+    m_progressBtn->setIcon(progressIcon());
+    m_makeListBtn = addToolButton(*bar, m_application, "MakeListBtn", "Make word list…", "",
+                                  [this] { MakeListBtnClick(); });
+    m_makeListBtn->setIcon(wordListIcon());
 
     m_userList = new QTreeWidget(page);
     m_userList->setObjectName("UserList");
@@ -322,6 +328,8 @@ void TOptForm::buildUsersPage() {
         m_userList->setColumnWidth(c, kUserColumns[c].width);
     }
     keepSelectionVisible(*m_userList);
+    connect(m_userList, &QTreeWidget::itemDoubleClicked, this,
+            [this] { m_application.guard([this] { ProgressBtnClick(); }); });
 
     auto* layout = new QVBoxLayout(page);
     layout->setContentsMargins(0, 0, 0, 0);
@@ -578,12 +586,43 @@ void TOptForm::DeleteBtnClick() {
                   kCaption)) {
         return;
     }
-    const UserFileResult result =
-        UserFileDelete(userFilePath(), item->data(0, Qt::UserRole).toByteArray().toStdString());
+    const std::string storedName = item->data(0, Qt::UserRole).toByteArray().toStdString();
+    const UserFileResult result = UserFileDelete(userFilePath(), storedName);
     if (result != UserFileOk) {
         throw Error(UserFileMessage(result));
     }
     loadUserList();
+    // The child's answers go with the child, after the same question.
+    History history(FileOps::system(), historyPathFor(nativePath(userFilePath())));
+    const HistoryStatus forgotten = history.forget(cp1252ToUtf8(storedName));
+    if (forgotten != HistoryStatus::Ok) {
+        throw Error(historyMessage(forgotten, history.path()));
+    }
+}
+
+void TOptForm::ProgressBtnClick() {
+    const QList<QTreeWidgetItem*> selected = m_userList->selectedItems();
+    if (selected.isEmpty()) {
+        return;
+    }
+    TProgressView view(m_application, userFilePath(),
+                       selected.constFirst()->data(0, Qt::UserRole).toByteArray().toStdString(),
+                       this);
+    view.setSaveDialog(m_listDialog);
+    if (m_application.guard([&view] { view.FormCreate(); })) {
+        view.exec();
+    }
+}
+
+void TOptForm::MakeListBtnClick() {
+    makeClassWordList(m_application, this, userFilePath(),
+                      m_periodDialog ? m_periodDialog : PeriodDialog(askPeriod),
+                      m_listDialog ? m_listDialog : SaveListDialog(askListFile));
+}
+
+void TOptForm::setPracticeListDialogs(PeriodDialog period, SaveListDialog file) {
+    m_periodDialog = std::move(period);
+    m_listDialog = std::move(file);
 }
 
 void TOptForm::PrintBtnClick() {

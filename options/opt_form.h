@@ -1,5 +1,6 @@
 #pragma once
 
+#include "options/progress_view.h"
 #include "platform/desktop/message_box.h"
 
 #include <QDialog>
@@ -67,12 +68,18 @@ public:
     void PwdBtnClick();
     void DiskBtnClick();
     void DeleteBtnClick();
+    // The selected child's progress view (also a double click on a user).
+    void ProgressBtnClick();
+    // A practice word list of the whole class's missed words over a period.
+    void MakeListBtnClick();
     void PrintBtnClick();
     void OkBtnClick();
     void CancelBtnClick();
 
     // Replaces the real file dialogs (browse buttons, import); nullptr restores them.
     void setFileDialog(FileDialog dialog);
+    // Replaces the dialogs of the class's practice list; nullptr restores the real ones.
+    void setPracticeListDialogs(PeriodDialog period, SaveListDialog file);
 
     // The folder the floppy file's dialog opens in: the first of `mediaRoots` + "/" + `user`
     // that is a folder (the removable media of that user), else `home`.
@@ -125,6 +132,8 @@ private:
     TUserPrintForm& m_userPrint;
     TWordPrintForm& m_wordPrint;
     FileDialog m_fileDialog;
+    PeriodDialog m_periodDialog;
+    SaveListDialog m_listDialog;
     int m_currentPage = 0;
     bool m_ending = false;
 
@@ -144,6 +153,8 @@ private:
     QToolButton* m_diskBtn = nullptr;
     QToolButton* m_printBtn = nullptr;
     QToolButton* m_deleteBtn = nullptr;
+    QToolButton* m_progressBtn = nullptr;
+    QToolButton* m_makeListBtn = nullptr;
     QTreeWidget* m_userList = nullptr;
     WordListPage* m_wordListPage = nullptr;
     // Spelling Test, Phonogram Puzzle

@@ -775,6 +775,11 @@ TEST_F(OptionsProgramTest, UsersAreListedSortedWithTheirValues) {
 
 TEST_F(OptionsProgramTest, DeletingAUserAsksFirst) {
     addUsers("USERS.ERF", {{"Zoe", 1}, {"Mia", 2}, {"Al", 3}});
+    const std::string header =
+        "time,user,activity,word,answer,result,test,puzzle,right_clicks,wrong_clicks,percent\r\n";
+    const std::string zoe = "2026-03-02T09:00:00+01:00,Zoe,spelling,was,wos,wrong,1,,,,\r\n";
+    const std::string mia = "2026-03-02T09:00:00+01:00,Mia,phonogram,,,,,3,16,4,80\r\n";
+    writeFile(path("HISTORY.CSV"), header + mia + zoe + mia);
     startProgram();
     auto* deleteBtn = control<QToolButton>("DeleteBtn");
     userList()->clearSelection();
@@ -794,12 +799,28 @@ TEST_F(OptionsProgramTest, DeletingAUserAsksFirst) {
 
     click(*deleteBtn); // Enter on the question: No, its default
     EXPECT_EQ(userNames("USERS.ERF").size(), 3u);
+    EXPECT_EQ(readFile(path("HISTORY.CSV")), header + mia + zoe + mia);
 
     answer({MessageAnswer::Yes});
     click(*deleteBtn);
     EXPECT_EQ(userNames("USERS.ERF"), (std::vector<std::string>{"Zoe", "Al"}));
     EXPECT_EQ(userList()->topLevelItemCount(), 2);
     EXPECT_TRUE(userList()->findItems("Mia", Qt::MatchExactly).isEmpty());
+    // Her answers went with her, after the same one question.
+    EXPECT_EQ(readFile(path("HISTORY.CSV")), header + zoe);
+    EXPECT_EQ(boxes().size(), 3u);
+
+    // The class's practice list from the Users page, over the period the teacher picks.
+    form().setPracticeListDialogs(
+        [](QWidget*, hc::PracticePeriod& period) {
+            period = hc::PracticePeriod::All;
+            return true;
+        },
+        [this](QWidget*, const QString&, const QString&) {
+            return QString::fromStdString(path("CLASS.TXT"));
+        });
+    click(*control<QToolButton>("MakeListBtn"));
+    EXPECT_EQ(readFile(path("CLASS.TXT")), "was\r\n");
 }
 
 TEST_F(OptionsProgramTest, TheDiskButtonSwitchesToTheFloppyFile) {
@@ -1032,6 +1053,8 @@ TEST_F(OptionsProgramTest, FieldsAreNamedByTheirLabelsAndToolButtonsByTheirTips)
         {"DiskBtn", "Load from disk"},
         {"PrintBtn", "Print"},
         {"DeleteBtn", "Delete user"},
+        {"ProgressBtn", "Progress"},
+        {"MakeListBtn", "Make word list…"},
         {"ClearBtn", "Clear word list"},
         {"ImportBtn", "Import words from another file"},
         {"CutBtn", "Cut"},
