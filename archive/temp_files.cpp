@@ -79,6 +79,15 @@ public:
         }
     }
 
+    std::vector<std::string> names() {
+        const std::lock_guard guard(m_mutex);
+        std::vector<std::string> names;
+        for (const auto& held : m_held) {
+            names.push_back(held.first);
+        }
+        return names;
+    }
+
 private:
     std::mutex m_mutex;
     std::map<std::string, int> m_held;
@@ -121,23 +130,49 @@ bool deleteIfUnheld(const std::filesystem::path& path) {
 
 } // namespace
 
+std::string privateTempDirectory() {
+    const uid_t user = ::geteuid();
+    std::vector<std::string> places;
+    if (const char* runtime = std::getenv("XDG_RUNTIME_DIR");
+        runtime != nullptr && runtime[0] == '/') {
+        places.push_back(std::string(runtime) + "/honeycombwordsmiths");
+    }
+    places.push_back("/tmp/honeycombwordsmiths-" + std::to_string(user));
+    for (const std::string& place : places) {
+        if (::mkdir(place.c_str(), 0700) != 0 && errno != EEXIST) {
+            continue;
+        }
+        // Only a real folder of this account that nobody else may enter will do: in a folder
+        // open to all, another account could plant or read the files.
+        struct stat info {};
+        if (::lstat(place.c_str(), &info) != 0 || !S_ISDIR(info.st_mode) || info.st_uid != user) {
+            continue;
+        }
+        if ((info.st_mode & 077) != 0 && ::chmod(place.c_str(), 0700) != 0) {
+            continue;
+        }
+        return place + '/';
+    }
+    return {};
+}
+
 std::vector<std::string> tempDirectoryCandidates() {
     std::vector<std::string> candidates;
     const char* tmp = std::getenv("TMP");
-    if (tmp == nullptr) {
+    if (tmp == nullptr || *tmp == '\0') {
         tmp = std::getenv("TMPDIR");
     }
-    if (tmp != nullptr) {
+    if (tmp != nullptr && *tmp != '\0') {
         std::string directory = tmp;
-        if (!directory.empty()) {
-            const char last = directory.back();
-            if (last != '/' && last != '\\' && last != ':') {
-                directory += '/';
-            }
+        const char last = directory.back();
+        if (last != '/' && last != '\\' && last != ':') {
+            directory += '/';
         }
         candidates.push_back(directory);
     }
-    candidates.emplace_back();
+    if (std::string own = privateTempDirectory(); !own.empty()) {
+        candidates.push_back(std::move(own));
+    }
     return candidates;
 }
 
@@ -178,14 +213,14 @@ std::optional<CreatedTempFile> createTempFile(const std::vector<std::string>& di
     return std::nullopt;
 }
 
-std::string tempDirectory(const std::vector<std::string>& directories) {
+std::optional<std::string> tempDirectory(const std::vector<std::string>& directories) {
     for (const std::string& directory : directories) {
         std::error_code ec;
         if (directory.empty() || std::filesystem::is_directory(directory, ec)) {
             return directory;
         }
     }
-    return {};
+    return std::nullopt;
 }
 
 int sweepTempFiles(const std::string& directory) {
@@ -208,6 +243,14 @@ void releaseTempFile(const std::string& name) {
     heldTempFiles().drop(name);
 }
 
+int releaseAllTempFiles() {
+    const std::vector<std::string> names = heldTempFiles().names();
+    for (const std::string& name : names) {
+        releaseTempFile(name);
+    }
+    return static_cast<int>(names.size());
+}
+
 TempFileManager::TempFileManager(const ErfDirectory& directory) : m_directory(directory) {}
 
 std::vector<std::string> TempFileManager::directories() const {
@@ -215,7 +258,9 @@ std::vector<std::string> TempFileManager::directories() const {
 }
 
 void TempFileManager::startUp() {
-    sweepTempFiles(tempDirectory(directories()));
+    if (const std::optional<std::string> directory = tempDirectory(directories())) {
+        sweepTempFiles(*directory);
+    }
     try {
         m_buffer.assign(kBufferSize, 0);
     } catch (const std::bad_alloc&) {

@@ -5,9 +5,11 @@
 //
 // Temporary files are named "qrv" + a decimal number + ".$$$" (qrv0.$$$, qrv1.$$$, ...) in the
 // directory named by the environment variable TMP, or (when TMP is not set) TMPDIR, or else in
-// the current directory. Each file is created exclusively: a name that already exists, even one
-// created by another process a moment earlier, is skipped for the next number, so no file or
-// link is ever reused.
+// a private folder of the account (mode 0700): $XDG_RUNTIME_DIR/honeycombwordsmiths, or
+// /tmp/honeycombwordsmiths-UID. Never in the current directory, which is the class folder and
+// may be a school's network share. Each file is created exclusively: a name that already exists,
+// even one created by another process a moment earlier, is skipped for the next number, so no file
+// or link is ever reused.
 //
 // Several running copies may share that directory (accounts on one machine, machines on a
 // shared program folder). Each copy holds a lock on each of its temporary files for as long as
@@ -32,8 +34,14 @@ namespace hc {
 class ErfDirectory;
 
 // The directories tried for a temporary file, in order: TMP when set, otherwise TMPDIR when set,
-// then the current directory (""). Each non-empty one ends in a separator.
+// then the account's private folder. Each ends in a separator.
 std::vector<std::string> tempDirectoryCandidates();
+
+// The account's private folder for temporary files, made (mode 0700) when missing:
+// $XDG_RUNTIME_DIR/honeycombwordsmiths when XDG_RUNTIME_DIR is set, else (or when that fails)
+// /tmp/honeycombwordsmiths-UID. A folder there that is not this account's own, or is a link,
+// is never used. Ends in a separator; empty when neither can be had.
+std::string privateTempDirectory();
 
 struct CreatedTempFile {
     std::string name;
@@ -48,9 +56,9 @@ struct CreatedTempFile {
 std::optional<CreatedTempFile> createTempFile(const std::vector<std::string>& directories,
                                               std::string& lastTried);
 
-// The directory temporary files go to: the first candidate that is an existing directory
-// ("" for the current directory).
-std::string tempDirectory(const std::vector<std::string>& directories);
+// The directory temporary files go to, which the start-up sweep cleans: the first candidate that
+// is an existing directory ("" stands for the current directory); nothing when none is.
+std::optional<std::string> tempDirectory(const std::vector<std::string>& directories);
 
 // Deletes every file in `directory` whose name matches "qrv*.???" (ASCII letter case ignored,
 // exactly three characters after the last dot) that no running copy holds: a file whose lock
@@ -61,6 +69,11 @@ int sweepTempFiles(const std::string& directory);
 // Deletes a temporary file of this process (ignoring failure) and drops its lock. Any other
 // file is simply deleted.
 void releaseTempFile(const std::string& name);
+
+// Deletes every temporary file this process still holds, whoever owns its name: the last step
+// of a program's ending, so that none is left even when a screen was cut short. Returns how
+// many there were.
+int releaseAllTempFiles();
 
 class TempFileManager {
 public:

@@ -1,9 +1,11 @@
 #include <csignal>
 #include <cstdlib>
 #include <filesystem>
+#include <functional>
 #include <optional>
 #include <string>
 #include <sys/resource.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 #include <vector>
@@ -58,7 +60,8 @@ class TempFilesTest : public TempDirTest {
 protected:
     void SetUp() override {
         TempDirTest::SetUp();
-        unsetenv("TMP");
+        // The test folder itself, so the files show where the test looks for them.
+        setenv("TMP", ".", 1);
         unsetenv("TMPDIR");
         ErfCloseAll();
         m_big = sampleText(300000, 1);
@@ -98,9 +101,9 @@ TEST_F(TempFilesTest, ExtractsIntoNumberedFilesInTheCurrentDirectoryWithoutTmp) 
     manager.extract("raw", second);
     manager.extract("big", third);
     manager.extract("empty", empty);
-    EXPECT_EQ(first, "qrv0.$$$");
-    EXPECT_EQ(second, "qrv1.$$$");
-    EXPECT_EQ(third, "qrv2.$$$");
+    EXPECT_EQ(first, "./qrv0.$$$");
+    EXPECT_EQ(second, "./qrv1.$$$");
+    EXPECT_EQ(third, "./qrv2.$$$");
     EXPECT_EQ(readFile(path(first)), m_big);
     EXPECT_EQ(readFile(path(second)), m_raw);
     EXPECT_EQ(readFile(path(empty)), "");
@@ -111,7 +114,7 @@ TEST_F(TempFilesTest, ExtractsIntoNumberedFilesInTheCurrentDirectoryWithoutTmp) 
     // A freed number is used again.
     std::string again;
     manager.extract("small", again);
-    EXPECT_EQ(again, "qrv1.$$$");
+    EXPECT_EQ(again, "./qrv1.$$$");
     EXPECT_EQ(readFile(path(again)), "tiny");
 }
 
@@ -136,14 +139,20 @@ TEST_F(TempFilesTest, TmpDirectoryIsUsedAndSweptWhenItExists) {
     manager.extract("small", name);
     EXPECT_EQ(name, path("tmpdir") + "/qrv0.$$$");
 
-    // A TMP that names no usable directory falls back to the current directory.
+    // A TMP that names no usable directory falls back to the account's private folder, never
+    // to the current directory (the class folder, perhaps a network share).
+    SavedVariable runtime("XDG_RUNTIME_DIR");
+    fs::create_directory(path("run"));
+    setenv("XDG_RUNTIME_DIR", path("run").c_str(), 1);
     setenv("TMP", path("no/such/dir").c_str(), 1);
     std::string fallback;
     manager.extract("small", fallback);
-    EXPECT_EQ(fallback, "qrv0.$$$");
+    EXPECT_EQ(fallback, path("run") + "/honeycombwordsmiths/qrv0.$$$");
+    TempFileManager::release(fallback);
 }
 
 TEST_F(TempFilesTest, TmpdirIsUsedWhenTmpIsNotSet) {
+    unsetenv("TMP");
     fs::create_directory(path("tmpdir"));
     fs::create_directory(path("tmp"));
     setenv("TMPDIR", path("tmpdir").c_str(), 1);
@@ -201,7 +210,7 @@ TEST_F(TempFilesTest, StartUpSweepLeavesTheFilesOfRunningCopies) {
     EXPECT_FALSE(fs::exists(path("qrv7.$$$")));
     std::string mine;
     manager.extract("raw", mine);
-    EXPECT_EQ(mine, "qrv1.$$$");
+    EXPECT_EQ(mine, "./qrv1.$$$");
 
     // Once the other copy has ended, its file is stale and goes with the next sweep; this
     // copy's own file stays while it is held.
@@ -217,13 +226,56 @@ TEST_F(TempFilesTest, StartUpSweepLeavesTheFilesOfRunningCopies) {
     ::close(toChild[1]);
 }
 
-TEST_F(TempFilesTest, StartUpSweepsTheCurrentDirectoryWithoutTmp) {
-    writeFile(path("qrv0.$$$"), "left over");
-    writeFile(path("qrv12.$$$"), "left over");
-    TempFileManager manager(m_directory);
-    manager.startUp();
-    EXPECT_FALSE(fs::exists(path("qrv0.$$$")));
-    EXPECT_FALSE(fs::exists(path("qrv12.$$$")));
+// Without TMP and TMPDIR the files go to a folder of the account's own (mode 0700), under
+// XDG_RUNTIME_DIR or else /tmp; the sweep cleans that folder and never the current one. A folder
+// of that name that is a link or too open is never trusted as it is.
+TEST_F(TempFilesTest, WithoutTmpAPrivateFolderIsMadeAndOnlyItIsSwept) {
+    SavedVariable runtime("XDG_RUNTIME_DIR");
+    unsetenv("TMP");
+    fs::create_directory(path("run"));
+    writeFile(path("qrv0.$$$"), "not ours: the current folder is the class folder");
+    struct Case {
+        const char* what;
+        const char* runtime; // XDG_RUNTIME_DIR, nullptr for unset
+        std::function<void()> before;
+        std::string expected;
+    };
+    const std::string inTmp = "/tmp/honeycombwordsmiths-" + std::to_string(::geteuid()) + "/";
+    const std::vector<Case> cases = {
+        {"runtime folder", "run", [] {}, path("run") + "/honeycombwordsmiths/"},
+        {"runtime folder too open", "run",
+         [&] { fs::permissions(path("run/honeycombwordsmiths"), fs::perms::all); },
+         path("run") + "/honeycombwordsmiths/"},
+        {"runtime name is a link", "run2",
+         [&] {
+             fs::create_directory(path("run2"));
+             fs::create_directory(path("elsewhere"));
+             fs::create_directory_symlink(path("elsewhere"), path("run2/honeycombwordsmiths"));
+         },
+         inTmp},
+        {"no runtime folder", nullptr, [] {}, inTmp},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        if (c.runtime != nullptr) {
+            setenv("XDG_RUNTIME_DIR", path(c.runtime).c_str(), 1);
+        } else {
+            unsetenv("XDG_RUNTIME_DIR");
+        }
+        c.before();
+        const std::vector<std::string> candidates = tempDirectoryCandidates();
+        ASSERT_EQ(candidates, std::vector<std::string>{c.expected});
+        struct stat info {};
+        ASSERT_EQ(::lstat(c.expected.c_str(), &info), 0);
+        EXPECT_TRUE(S_ISDIR(info.st_mode));
+        EXPECT_EQ(info.st_mode & 0777, 0700u);
+        writeFile(c.expected + "qrv12.$$$", "left over");
+        TempFileManager manager(m_directory);
+        manager.startUp();
+        EXPECT_FALSE(fs::exists(c.expected + "qrv12.$$$"));
+        EXPECT_TRUE(fs::exists(path("qrv0.$$$")));
+    }
+    EXPECT_TRUE(fs::is_empty(path("elsewhere")));
 }
 
 TEST_F(TempFilesTest, ExistingNamesAndLinksAreNeverReused) {
@@ -236,7 +288,7 @@ TEST_F(TempFilesTest, ExistingNamesAndLinksAreNeverReused) {
     fs::create_symlink(path("victim"), path("qrv1.$$$"));
     std::string name;
     manager.extract("small", name);
-    EXPECT_EQ(name, "qrv2.$$$");
+    EXPECT_EQ(name, "./qrv2.$$$");
     EXPECT_EQ(readFile(path("qrv0.$$$")), "someone else's");
     EXPECT_EQ(readFile(path("victim")), "must stay");
 }
@@ -249,7 +301,7 @@ TEST_F(TempFilesTest, FailuresRaiseTheirMessages) {
     EXPECT_EQ(extractMessage(manager, "bee\\nothere.wav", missing),
               "Can't open ERF resource: bee\\nothere.wav");
     // The file was created and stays, empty, until it is released.
-    EXPECT_EQ(missing, "qrv0.$$$");
+    EXPECT_EQ(missing, "./qrv0.$$$");
     EXPECT_EQ(readFile(path(missing)), "");
     TempFileManager::release(missing);
     EXPECT_FALSE(fs::exists(path("qrv0.$$$")));
@@ -297,7 +349,7 @@ TEST_F(TempFilesTest, FullDiskRaisesTheWriteMessage) {
     setrlimit(RLIMIT_FSIZE, &saved);
     std::signal(SIGXFSZ, previousHandler);
     EXPECT_EQ(message, "Can't write to temp file (Out of hard disk space?)");
-    EXPECT_EQ(name, "qrv0.$$$");
+    EXPECT_EQ(name, "./qrv0.$$$");
 }
 
 TEST_F(TempFilesTest, NestedExtractionDuringAPieceDoesNotCutTheOuterOneShort) {

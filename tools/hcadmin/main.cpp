@@ -5,6 +5,7 @@
 // Exit status: 0 success, 1 a failure (its message on stderr), 2 a command line it does not
 // understand (usage on stderr).
 
+#include "datafiles/class_folder.h"
 #include "datafiles/file_ops.h"
 #include "datafiles/history.h"
 #include "datafiles/settings.h"
@@ -18,6 +19,7 @@
 #include <charconv>
 #include <cstdio>
 #include <cstring>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -25,7 +27,10 @@
 namespace {
 
 constexpr const char* kUsage =
-    "usage:\n"
+    "usage: hcadmin [--class-folder DIR] COMMAND...\n"
+    "  Works in the class folder the programs use (the current folder when it holds\n"
+    "  DATA.ERF, else DIR, HONEYCOMB_CLASS_FOLDER, /etc/honeycombwordsmiths/class-folder or\n"
+    "  ~/.local/share/honeycombwordsmiths); a relative FILE is read there.\n"
     "  hcadmin users list FILE\n"
     "      one line per user: Name, Score, ProgramRuns, SpellAverage, PhonoAverage (TAB between)\n"
     "  hcadmin users show FILE NAME\n"
@@ -48,7 +53,7 @@ constexpr const char* kUsage =
     "  hcadmin history forget NAME [--users FILE]\n"
     "      removes every line of NAME from the results history\n"
     "  hcadmin options show\n"
-    "      OPTIONS.DAT of the current directory, or the defaults\n";
+    "      OPTIONS.DAT of the class folder, or the defaults\n";
 
 constexpr int kFailure = 1;
 constexpr int kUsageError = 2;
@@ -495,8 +500,18 @@ int run(const std::vector<std::string_view>& args) {
 } // namespace
 
 int main(int argc, char** argv) {
-    // OPTIONS.DAT is the one in the directory hcadmin is started from.
-    hc::setStartDirectory();
+    // Files are read and written in the class folder, as the programs do.
+    std::string optionError;
+    const std::optional<std::string> folderOption =
+        hc::takeClassFolderOption(argc, argv, optionError);
+    if (!optionError.empty()) {
+        return usageError(optionError);
+    }
+    try {
+        hc::enterClassFolder(hc::resolveClassFolder(hc::classFolderInputs(folderOption)));
+    } catch (const hc::ClassFolderError& error) {
+        return fail(error.what());
+    }
     const int status = run(std::vector<std::string_view>(argv + 1, argv + argc));
     // Output that did not reach its place (a full disk, a closed pipe) is a failure, never a
     // silent success: a script reading the list must not take a cut list for the whole one.

@@ -18,9 +18,11 @@ namespace {
 
 class HcadminTest : public TempDirTest {
 protected:
-    // Runs a shell command line in the test folder, with $H standing for hcadmin.
+    // Runs a shell command line in the test folder, which is the class folder, with $H
+    // standing for hcadmin.
     ToolRun shell(const std::string& commandLine) {
-        return runShell("H='" + toolPath("hcadmin") + "'; " + commandLine);
+        return runShell("H='" + toolPath("hcadmin") +
+                        "'; export HONEYCOMB_CLASS_FOLDER=\"$PWD\"; " + commandLine);
     }
     ToolRun hcadmin(const std::string& arguments) { return shell("\"$H\" " + arguments); }
 };
@@ -286,6 +288,25 @@ TEST_F(HcadminTest, ResultsRecordedByProcessesAtOnceAreAllKept) {
     std::vector<int> slots(ann.SpellScores, ann.SpellScores + 10);
     std::sort(slots.begin(), slots.end());
     EXPECT_EQ(slots, (std::vector<int>{0, 0, 1, 2, 11, 12, 21, 22, 31, 32}));
+}
+
+// A technician names the class folder; relative files are read there, and a folder that cannot
+// be used is named and nothing is made in its place.
+TEST_F(HcadminTest, ClassFolderOptionNamesWhereFilesAre) {
+    std::filesystem::create_directory(path("class"));
+    ToolRun run = hcadmin("--class-folder class users add U.ERF Ann");
+    EXPECT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(readFile(path("class/U.ERF")), userFileBytes({recordBytes("Ann")}));
+    EXPECT_FALSE(std::filesystem::exists(path("U.ERF")));
+
+    run = hcadmin("users list U.ERF --class-folder=\"$PWD/gone\"");
+    EXPECT_EQ(run.status, 1);
+    EXPECT_EQ(run.err, "The class folder " + path("gone") + " does not exist.\n");
+    EXPECT_FALSE(std::filesystem::exists(path("gone")));
+
+    run = hcadmin("--class-folder");
+    EXPECT_EQ(run.status, 2);
+    EXPECT_EQ(run.err.rfind("hcadmin: --class-folder needs a folder\n", 0), 0u) << run.err;
 }
 
 } // namespace
