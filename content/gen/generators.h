@@ -10,6 +10,10 @@ namespace hc::content {
 
 // The pictures stored with the screens (PNG) and pictures.qrc listing them.
 void writePictures(const std::string& outDir);
+// The programs' icons for the desktop's menu, from the same drawings as their window icons:
+// OUTDIR/<n>x<n>/apps/<name>.png at every size a hicolor icon theme looks for.
+void writeIcons(const std::string& outDir, const std::string& studentName,
+                const std::string& optionsName);
 // The four bee animations.
 void writeBeeMovies(const std::string& outDir);
 // The opening, title, loading, flash card, reward and phonogram-screen movies. `audioDir`

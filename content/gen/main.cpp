@@ -1,6 +1,7 @@
 // hc_artgen: draws the pictures and movies of the program's content at build time.
 //
 //   hc_artgen pictures OUTDIR              pictures stored with the screens, pictures.qrc
+//   hc_artgen icons OUTDIR STUDENT OPTIONS the programs' menu icons, hicolor sizes
 //   hc_artgen bee OUTDIR                   the four bee animations
 //   hc_artgen movies OUTDIR AUDIODIR       the screens' movies (sound tracks from AUDIODIR)
 //   hc_artgen puzzles OUTDIR AUDIODIR [PICTURE...]
@@ -188,6 +189,7 @@ void quietQtMessages(QtMsgType type, const QMessageLogContext& context, const QS
 
 int usage() {
     std::fputs("usage: hc_artgen pictures|bee OUTDIR\n"
+               "       hc_artgen icons OUTDIR STUDENT OPTIONS\n"
                "       hc_artgen movies OUTDIR AUDIODIR\n"
                "       hc_artgen puzzles OUTDIR AUDIODIR [PICTURE...]\n"
                "       hc_artgen manifest OUT VISUALDIR PUZZLES [AUDIO.manifest]\n"
@@ -236,6 +238,8 @@ int main(int argc, char** argv) {
         std::filesystem::create_directories(out);
         if (command == "pictures") {
             hc::content::writePictures(out);
+        } else if (command == "icons" && argc == 5) {
+            hc::content::writeIcons(out, argv[3], argv[4]);
         } else if (command == "bee") {
             hc::content::writeBeeMovies(out);
         } else if (command == "movies" && argc >= 4) {

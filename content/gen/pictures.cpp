@@ -12,6 +12,7 @@
 #include <QRadialGradient>
 
 #include <cmath>
+#include <filesystem>
 #include <fstream>
 #include <vector>
 
@@ -464,6 +465,17 @@ struct Picture {
 };
 
 } // namespace
+
+void writeIcons(const std::string& outDir, const std::string& studentName,
+                const std::string& optionsName) {
+    for (const int size : {16, 22, 24, 32, 48, 64, 128, 256}) {
+        const std::string folder =
+            joinPath(outDir, std::to_string(size) + "x" + std::to_string(size) + "/apps");
+        std::filesystem::create_directories(folder);
+        saveImage(studentIcon(size), joinPath(folder, studentName + ".png"), "PNG");
+        saveImage(optionsIcon(size), joinPath(folder, optionsName + ".png"), "PNG");
+    }
+}
 
 void writePictures(const std::string& outDir) {
     std::vector<Picture> pictures = {

@@ -137,8 +137,13 @@ hc_pid_alive() {
 # takes a screenshot of each of these screens (logo, title, login, new-user page). Leaves
 # HC_PID and HC_MENU (the main menu's window id).
 hc_start_to_menu() {
-    local name="$1" shots="${2:-0}" window
     hc_start honeycomb
+    hc_to_menu "$@"
+}
+
+# hc_to_menu NAME [SHOTS]: the same for a student program already started (HC_PID).
+hc_to_menu() {
+    local name="$1" shots="${2:-0}" window
     window="$(hc_window Brightquill 60)"
     ((shots)) && hc_shot "$window" student-01-logo
     window="$(hc_window Honeycombwordsmiths 60)"
