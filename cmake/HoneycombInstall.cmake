@@ -58,9 +58,16 @@ install(PROGRAMS "$<TARGET_FILE:options>" DESTINATION "${CMAKE_INSTALL_BINDIR}"
         RENAME honeycombwordsmiths-options)
 install(PROGRAMS "$<TARGET_FILE:hcadmin>" "$<TARGET_FILE:erftool>"
         DESTINATION "${CMAKE_INSTALL_BINDIR}")
+set(hc_installed_programs honeycombwordsmiths honeycombwordsmiths-options hcadmin erftool)
+# The school-content tool (a school's own pictures and recordings into its class folder).
+if(TARGET honeycombwordsmiths-content)
+    install(PROGRAMS "$<TARGET_FILE:honeycombwordsmiths-content>"
+            DESTINATION "${CMAKE_INSTALL_BINDIR}")
+    list(APPEND hc_installed_programs honeycombwordsmiths-content)
+endif()
 install(CODE "
     if(CMAKE_INSTALL_DO_STRIP)
-        foreach(program honeycombwordsmiths honeycombwordsmiths-options hcadmin erftool)
+        foreach(program ${hc_installed_programs})
             execute_process(COMMAND \"${CMAKE_STRIP}\" --strip-unneeded --remove-section=.comment
                             --remove-section=.note
                             \"\$ENV{DESTDIR}\${CMAKE_INSTALL_PREFIX}/${CMAKE_INSTALL_BINDIR}/\${program}\"

@@ -11,6 +11,10 @@ hc_check_layout() {
     for file in bin/honeycombwordsmiths bin/honeycombwordsmiths-options bin/hcadmin bin/erftool; do
         [[ -x "$root/$file" ]] || hc_fail "not installed: $file"
     done
+    if [[ -x "$HC_BUILD/bin/honeycombwordsmiths-content" ]]; then
+        [[ -x "$root/bin/honeycombwordsmiths-content" ]] ||
+            hc_fail "not installed: bin/honeycombwordsmiths-content"
+    fi
     for file in bin/honeycomb bin/options bin/hcplay; do
         [[ ! -e "$root/$file" ]] || hc_fail "installed, but must not be: $file"
     done
