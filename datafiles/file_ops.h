@@ -119,4 +119,10 @@ std::string uniqueSideFilePath(const std::string& path);
 // that is not there is not locked.
 bool isWriteLocked(const std::string& path);
 
+// The longest name (the last part of a native path, in bytes) a data file may have so that the
+// files kept beside it fit the 255 bytes a file name may have: "~", the name, then at most 80
+// bytes of suffix (".lck", ".new", or "." + a host name of up to 64 characters + "." + a process
+// id + ".new").
+inline constexpr std::size_t kDataFileNameMax = 255 - 1 - 80;
+
 } // namespace hc

@@ -1,5 +1,6 @@
 #include "options/form_rules.h"
 
+#include "datafiles/file_ops.h"
 #include "datafiles/settings.h"
 #include "datafiles/text_codec.h"
 #include "datafiles/usable_settings.h"
@@ -274,6 +275,20 @@ StoredPath storedPathOf(std::string_view utf8Path, std::string_view label, bool 
         result.problem = "The file name for " + field + " is too long: at most " +
                          std::to_string(sizeof(SettingsRecord::WordFile) - 1) +
                          " characters can be stored.";
+        return result;
+    }
+    // The lock and replacement files beside a data file are named after it: a name that leaves
+    // them no room would let nobody change the file ("Can't open file" at every login).
+    const std::string native = nativePath(encoded.bytes);
+    const std::size_t slash = native.find_last_of('/');
+    const std::size_t nameLength =
+        slash == std::string::npos ? native.size() : native.size() - slash - 1;
+    if (nameLength > kDataFileNameMax) {
+        result.problem = "The file name for " + field +
+                         " is too long for the files kept beside it: the name after the last "
+                         "folder can have at most " +
+                         std::to_string(kDataFileNameMax) +
+                         " characters (an accented letter counts as two).";
         return result;
     }
     result.bytes = std::move(encoded.bytes);

@@ -206,8 +206,11 @@ TEST(StoredTexts, PathsFitTheirFieldInWindows1252) {
     ASSERT_TRUE(plain.ok());
     EXPECT_EQ(plain.bytes, "C:\\School\\caf\xE9.erf");
     // 255 bytes once stored, though more in UTF-8.
-    const std::string longest = std::string(254, 'a') + "\xC3\xA9";
+    const std::string longest =
+        "C:\\" + std::string(80, 'a') + "\\" + std::string(170, 'b') + "\xC3\xA9";
     EXPECT_TRUE(hc::storedPathOf(longest, "Word List file").ok());
+    const std::string longestName = std::string(174, 'a');
+    EXPECT_TRUE(hc::storedPathOf("lists/" + longestName, "Word List file").ok());
 
     const struct {
         std::string path;
@@ -218,6 +221,20 @@ TEST(StoredTexts, PathsFitTheirFieldInWindows1252) {
         {"/home/\xE5\xAD\xA6/words.txt", "The file name for \"Word List file\" holds characters "
                                          "that cannot be stored: \xE5\xAD\xA6"},
         {"  ", "Please enter a file name for \"Word List file\"."},
+        // Regression: a 255-byte name was taken, but its lock and replacement files could not
+        // exist beside it, so no child could log in.
+        {std::string(255, 'u'),
+         "The file name for \"Word List file\" is too long for the files kept beside it: the "
+         "name after the last folder can have at most 174 characters (an accented letter counts "
+         "as two)."},
+        {"C:\\School\\" + std::string(174, 'u') + ".erf",
+         "The file name for \"Word List file\" is too long for the files kept beside it: the "
+         "name after the last folder can have at most 174 characters (an accented letter counts "
+         "as two)."},
+        {std::string(173, 'u') + "\xC3\xA9",
+         "The file name for \"Word List file\" is too long for the files kept beside it: the "
+         "name after the last folder can have at most 174 characters (an accented letter counts "
+         "as two)."},
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.path);
