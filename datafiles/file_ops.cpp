@@ -156,6 +156,17 @@ void FileOps::syncDirectory(const std::string& path) {
     }
 }
 
+bool folderWritable(const std::string& path) {
+    const std::size_t slash = path.find_last_of('/');
+    const std::string folder = slash == std::string::npos ? std::string(".")
+                               : slash == 0               ? std::string("/")
+                                                          : path.substr(0, slash);
+    if (::access(folder.c_str(), W_OK) == 0) {
+        return true;
+    }
+    return errno != EACCES && errno != EROFS && errno != EPERM;
+}
+
 bool isSpecialFile(const std::string& path) {
     struct stat info;
     return ::stat(path.c_str(), &info) == 0 && !S_ISREG(info.st_mode);

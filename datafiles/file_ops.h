@@ -84,6 +84,10 @@ using ReadLimit = std::function<std::size_t(std::string_view bytesSoFar)>;
 ReadStatus readWholeFile(FileOps& ops, const std::string& path, const char* mode,
                          std::string& bytes, const ReadLimit& limit = {});
 
+// False when this account may not create files in the folder of `path` (its permissions, a
+// read-only file system): what a failure to make a file beside a data file then means.
+bool folderWritable(const std::string& path);
+
 // True when something other than a regular file is at `path` (a folder, a FIFO, a device,
 // links followed). Nothing there is not special.
 bool isSpecialFile(const std::string& path);

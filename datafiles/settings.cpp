@@ -10,17 +10,18 @@
 #include <span>
 #include <unistd.h>
 
-const char* const OptionsFileMessages[6] = {
+const char* const OptionsFileMessages[7] = {
     "OptionsFile Ok",
     "OptionsFile Error: Can't create file (disk full?)",
     "OptionsFile Error: Can't open file",
     "OptionsFile Error: Can't read file",
     "OptionsFile Error: Can't write to file (disk full?)",
     "OptionsFile Error: Corrupted file",
+    "OptionsFile Error: This account may not write in the folder of OPTIONS.DAT",
 };
 
 const char* OptionsFileMessage(int result) {
-    if (result < 0 || result > OptionsFileCorrupted) {
+    if (result < 0 || result > OptionsFileFolderNotWritable) {
         return OptionsFileMessages[OptionsFileCorrupted];
     }
     return OptionsFileMessages[result];
@@ -164,7 +165,7 @@ OptionsFileResult OptionsFile::save(const std::string& givenPath, const Settings
     case ReplaceStatus::Ok:
         return OptionsFileOk;
     case ReplaceStatus::CantCreate:
-        return OptionsFileCantOpen;
+        return folderWritable(path) ? OptionsFileCantOpen : OptionsFileFolderNotWritable;
     case ReplaceStatus::CantWrite:
         return OptionsFileCantWrite;
     }

@@ -56,10 +56,12 @@ enum OptionsFileResult : int {
     OptionsFileCantRead = 3,
     OptionsFileCantWrite = 4,
     OptionsFileCorrupted = 5,
+    // The new file cannot be made: this account may not write in the start directory.
+    OptionsFileFolderNotWritable = 6,
 };
 
 // The messages of OptionsFileResult, indexed by code.
-extern const char* const OptionsFileMessages[6];
+extern const char* const OptionsFileMessages[7];
 // The message of a code; codes outside the table give the message of code 5.
 const char* OptionsFileMessage(int result);
 
@@ -74,8 +76,8 @@ extern SettingsRecord Settings;
 OptionsFileResult OptionsFileLoad();
 // Writes Settings to "OPTIONS.DAT" in the start directory with a fresh checksum (the in-memory
 // Checksum is left as it is). The new file replaces the old one whole: a failure (2: the new
-// file cannot be created, or the old one is locked against writing; 4: it cannot be written)
-// leaves the old file as it was.
+// file cannot be created, or the old one is locked against writing; 4: it cannot be written;
+// 6: this account may not write in the start directory) leaves the old file as it was.
 OptionsFileResult OptionsFileSave();
 // Stores a password in Settings.Password: at most 49 characters, each with bit 7 set; a
 // longer text is cut after its 49th character.

@@ -13,7 +13,7 @@
 #include <limits>
 #include <span>
 
-const char* const UserFileMessages[7] = {
+const char* const UserFileMessages[8] = {
     "UserFile Ok",
     "UserFile Error: Can't create file (disk full?)",
     "UserFile Error: Can't open file",
@@ -21,10 +21,11 @@ const char* const UserFileMessages[7] = {
     "UserFile Error: Can't write to file (disk full?)",
     "UserFile Error: Corrupted ERF",
     "UserFile Error: Can't find user in ERF",
+    "UserFile Error: This account may not write in the user file's folder",
 };
 
 const char* UserFileMessage(int result) {
-    if (result < 0 || result > UserFileNotFound) {
+    if (result < 0 || result > UserFileFolderNotWritable) {
         return UserFileMessages[UserFileCorrupted];
     }
     return UserFileMessages[result];
@@ -117,7 +118,7 @@ UserFileResult writeImage(FileOps& ops, const std::string& path, std::string_vie
     case ReplaceStatus::Ok:
         return UserFileOk;
     case ReplaceStatus::CantCreate:
-        return createFailure;
+        return folderWritable(path) ? createFailure : UserFileFolderNotWritable;
     case ReplaceStatus::CantWrite:
         return UserFileCantWrite;
     }
@@ -331,6 +332,9 @@ UserFileResult UserFile::addRecord(const std::string& givenPath, std::string_vie
     const std::string path = resolvedPath(givenPath);
     const FileLock lock = FileLock::acquire(path, FileLock::Mode::Exclusive);
     if (!lock.locked()) {
+        if (!folderWritable(path)) {
+            return UserFileFolderNotWritable;
+        }
         return m_ops.exists(path) ? UserFileCantOpen : UserFileCantCreate;
     }
     std::string bytes;
@@ -405,7 +409,7 @@ UserFileResult UserFile::readForChange(const std::string& path, FileLock& lock,
                                        std::string& bytes) {
     lock = FileLock::acquire(path, FileLock::Mode::Exclusive);
     if (!lock.locked()) {
-        return UserFileCantOpen;
+        return folderWritable(path) ? UserFileCantOpen : UserFileFolderNotWritable;
     }
     const ReadStatus status = readUserFile(m_ops, path, "r+b", bytes);
     if (status != ReadStatus::Ok) {
@@ -496,7 +500,7 @@ UserFileResult UserFile::modify(const std::string& givenPath, std::string_view n
         return found;
     }
     if (!lock.locked()) {
-        return UserFileCantOpen;
+        return folderWritable(path) ? UserFileCantOpen : UserFileFolderNotWritable;
     }
     // The file must be writable, as an update insists.
     {

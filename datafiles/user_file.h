@@ -60,10 +60,13 @@ enum UserFileResult : int {
     UserFileCantWrite = 4,
     UserFileCorrupted = 5,
     UserFileNotFound = 6,
+    // The lock or the new file beside the user file cannot be made: this account may not write
+    // in its folder.
+    UserFileFolderNotWritable = 7,
 };
 
 // The messages of UserFileResult, indexed by code.
-extern const char* const UserFileMessages[7];
+extern const char* const UserFileMessages[8];
 // The message of a code; codes outside the table give the message of code 5.
 const char* UserFileMessage(int result);
 

@@ -125,7 +125,8 @@ WordListSaveResult saveWordList(FileOps& ops, const std::string& givenPath,
     case ReplaceStatus::Ok:
         return WordListSaveResult::Ok;
     case ReplaceStatus::CantCreate:
-        return WordListSaveResult::CantCreate;
+        return folderWritable(path) ? WordListSaveResult::CantCreate
+                                    : WordListSaveResult::FolderNotWritable;
     case ReplaceStatus::CantWrite:
         return WordListSaveResult::CantWrite;
     }
@@ -149,6 +150,9 @@ std::string wordListSaveMessage(WordListSaveResult result, std::string_view path
         return "Can't write to file " + std::string(path) + ": it is a folder";
     case WordListSaveResult::NotAFile:
         return "Can't write to file " + std::string(path) + ": it is not a regular file";
+    case WordListSaveResult::FolderNotWritable:
+        return "Can't write to file " + std::string(path) +
+               ": this account may not write in its folder";
     }
     return {};
 }

@@ -57,7 +57,7 @@ WordListLoad loadWordList(FileOps& ops, const std::string& path);
 // Same, for a path as the settings store it (WordFile).
 WordListLoad loadWordList(std::string_view storedPath);
 
-enum class WordListSaveResult { Ok, CantCreate, CantWrite, Folder, NotAFile };
+enum class WordListSaveResult { Ok, CantCreate, CantWrite, Folder, NotAFile, FolderNotWritable };
 
 // Writes `lines` as formatWordList gives them, replacing the file at a native path whole: a
 // failure leaves the previous file untouched. `lines` are the bytes to store: Windows-1252 for
@@ -73,7 +73,8 @@ WordListSaveResult saveWordList(std::string_view storedPath, const std::vector<s
 
 // A message for a failed save, naming the file: "Can't create file %s",
 // "Can't write to file %s (disk full?)", "Can't write to file %s: it is a folder" or
-// "Can't write to file %s: it is not a regular file".
+// "Can't write to file %s: it is not a regular file" or
+// "Can't write to file %s: this account may not write in its folder".
 std::string wordListSaveMessage(WordListSaveResult result, std::string_view path);
 
 } // namespace hc

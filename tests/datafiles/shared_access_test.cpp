@@ -201,5 +201,74 @@ TEST_F(SharedAccessTest, ALockFileFollowsTheDataFilesAccounts) {
     EXPECT_EQ(info.st_mode & 0777, 0600u); // only the owner may write the data file
 }
 
+// Regression: a folder this account may not write gave "Can't open file" (the lock file could
+// not be made beside a file that opened well) or "disk full?": each data file says so now, and
+// nothing is changed.
+TEST_F(SharedAccessTest, AFolderThisAccountMayNotWriteIsNamedAsSuch) {
+    if (::geteuid() != 0) {
+        GTEST_SKIP() << "needs an administrator to act as another account";
+    }
+    constexpr uid_t kTeacher = 6100;
+    fs::permissions(dir(), fs::perms::owner_all | fs::perms::group_exec | fs::perms::others_exec);
+    fs::create_directories(path("locked"));
+    fs::permissions(path("locked"), fs::perms::owner_all | fs::perms::group_read |
+                                        fs::perms::group_exec | fs::perms::others_read |
+                                        fs::perms::others_exec);
+    const std::string users = path("locked/U.ERF");
+    writeFile(users, userFileBytes({recordBytes("Ann")}));
+    fs::permissions(users, fs::perms::all & ~fs::perms::owner_exec & ~fs::perms::group_exec &
+                               ~fs::perms::others_exec);
+    const std::string before = readFile(users);
+    const struct {
+        const char* what;
+        std::function<int()> work;
+        int expected;
+    } rows[] = {
+        {"a user added",
+         [&] { return static_cast<int>(UserFile(FileOps::system()).add(users, "Bo")); },
+         UserFileFolderNotWritable},
+        {"a user added to a new file",
+         [&] {
+             return static_cast<int>(UserFile(FileOps::system()).add(path("locked/NEW.ERF"), "Bo"));
+         },
+         UserFileFolderNotWritable},
+        {"a result recorded",
+         [&] {
+             UserRecord current{};
+             return static_cast<int>(
+                 UserFile(FileOps::system())
+                     .recordResult(users, "Ann", Activity::Spelling, 50, 1.0f, 1.0f, current));
+         },
+         UserFileFolderNotWritable},
+        {"a user deleted",
+         [&] { return static_cast<int>(UserFile(FileOps::system()).remove(users, "Ann")); },
+         UserFileFolderNotWritable},
+        {"the word list saved",
+         [&] {
+             return static_cast<int>(
+                 saveWordList(FileOps::system(), path("locked/W.TXT"), {"bee"}));
+         },
+         static_cast<int>(WordListSaveResult::FolderNotWritable)},
+        {"OPTIONS.DAT saved",
+         [&] {
+             return static_cast<int>(OptionsFile(FileOps::system())
+                                         .save(path("locked/OPTIONS.DAT"), defaultSettings()));
+         },
+         OptionsFileFolderNotWritable},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.what);
+        EXPECT_EQ(runAs(kTeacher, kTeacher, {kTeacher}, row.work), row.expected);
+        EXPECT_EQ(readFile(users), before);
+        EXPECT_EQ(std::distance(fs::directory_iterator(path("locked")), {}), 1);
+    }
+    EXPECT_EQ(std::string(UserFileMessage(UserFileFolderNotWritable)),
+              "UserFile Error: This account may not write in the user file's folder");
+    EXPECT_EQ(std::string(OptionsFileMessage(OptionsFileFolderNotWritable)),
+              "OptionsFile Error: This account may not write in the folder of OPTIONS.DAT");
+    EXPECT_EQ(wordListSaveMessage(WordListSaveResult::FolderNotWritable, "W.TXT"),
+              "Can't write to file W.TXT: this account may not write in its folder");
+}
+
 } // namespace
 } // namespace hc::test

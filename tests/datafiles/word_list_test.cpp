@@ -72,6 +72,11 @@ TEST_F(WordListFileTest, StoredPathsWithBackslashes) {
     EXPECT_EQ(saveWordList("nofolder\\week1.txt", {"bee"}), WordListSaveResult::CantCreate);
     EXPECT_EQ(wordListSaveMessage(WordListSaveResult::CantCreate, "nofolder\\week1.txt"),
               "Can't create file nofolder\\week1.txt");
+    // Regression: a folder in the list's place was reported as "(disk full?)".
+    EXPECT_EQ(saveWordList("lists", {"bee"}), WordListSaveResult::Folder);
+    EXPECT_EQ(wordListSaveMessage(WordListSaveResult::Folder, "lists"),
+              "Can't write to file lists: it is a folder");
+    EXPECT_TRUE(std::filesystem::is_directory("lists"));
 }
 
 // Lists from today's editors are UTF-8. Regression: they were read as Windows-1252, so the card
