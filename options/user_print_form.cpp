@@ -6,7 +6,6 @@
 #include "platform/desktop/printing.h"
 
 #include <QHeaderView>
-#include <QPixmap>
 #include <QTreeWidget>
 
 #include <algorithm>
@@ -103,15 +102,18 @@ void TUserPrintForm::showPage(int page) {
 
 bool TUserPrintForm::print(const QTreeWidget& source, QWidget* dialogParent) {
     takeOver(source);
-    return printOrSavePdf(dialogParent, kJobTitle, kPdfFileName, [this](QPrinter& printer) {
-        PicturePages job(printer, kJobTitle);
-        const int pages = pageCount();
-        for (int page = 0; page < pages; ++page) {
-            showPage(page);
-            job.add(printablePicture(*this), size());
-        }
-        job.finish();
-    });
+    return printOrSavePdf(dialogParent, kJobTitle, kPdfFileName,
+                          [this, dialogParent](QPrinter& printer) {
+                              const int pages = pageCount();
+                              PrintProgress progress(dialogParent, kJobTitle, pages);
+                              PicturePages job(printer, kJobTitle);
+                              for (int page = 0; page < pages; ++page) {
+                                  progress.page(page);
+                                  showPage(page);
+                                  job.add(*this);
+                              }
+                              job.finish();
+                          });
 }
 
 } // namespace hc

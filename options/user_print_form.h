@@ -10,11 +10,14 @@ class QTreeWidget;
 namespace hc {
 
 // The hidden form the user list is printed from: a copy of the Users page's list (its column
-// headings and widths, then its rows in the page's order) on a white 492 x 621 form, captured as
-// a picture and scaled to the page.
+// headings and widths, then its rows in the page's order) on a white 492 x 621 form, scaled to
+// the page.
 //
-// A list longer than the form prints on as many pages as it needs, each a picture of the form
-// with the column headings and the next rows. The form is laid out but never on the screen.
+// A list longer than the form prints on as many pages as it needs, each the form with the
+// column headings and the next rows. Each page is drawn by the form itself, so its text prints
+// as text: ten thousand users make a small PDF that is sharp at any zoom. A dialog shows the
+// progress of a long list and lets the teacher cancel it. The form is laid out but never on
+// the screen.
 class TUserPrintForm : public QWidget {
 public:
     static constexpr const char* kJobTitle = "Honeycombwordsmiths User List";

@@ -5,7 +5,6 @@
 #include "platform/desktop/print_job.h"
 #include "platform/desktop/printing.h"
 
-#include <QPixmap>
 #include <QPlainTextDocumentLayout>
 #include <QPlainTextEdit>
 #include <QScrollBar>
@@ -88,14 +87,17 @@ QString TWordPrintForm::pageText(int page) const {
 
 bool TWordPrintForm::print(const QStringList& lines, QWidget* dialogParent) {
     takeOver(lines);
-    return printOrSavePdf(dialogParent, kJobTitle, kPdfFileName, [this](QPrinter& printer) {
-        PicturePages job(printer, kJobTitle);
-        for (int page = 0; page < pageCount(); ++page) {
-            showPage(page);
-            job.add(printablePicture(*this), size());
-        }
-        job.finish();
-    });
+    return printOrSavePdf(dialogParent, kJobTitle, kPdfFileName,
+                          [this, dialogParent](QPrinter& printer) {
+                              PrintProgress progress(dialogParent, kJobTitle, pageCount());
+                              PicturePages job(printer, kJobTitle);
+                              for (int page = 0; page < pageCount(); ++page) {
+                                  progress.page(page);
+                                  showPage(page);
+                                  job.add(*this);
+                              }
+                              job.finish();
+                          });
 }
 
 } // namespace hc

@@ -8,11 +8,12 @@ class QPlainTextEdit;
 namespace hc {
 
 // The hidden form the word list is printed from: the memo's lines as they stand, wrapped at
-// the width of a white 484 x 594 form, captured as a picture and scaled to the page.
+// the width of a white 484 x 594 form, scaled to the page.
 //
-// A list longer than the form prints on as many pages as it needs, each a picture of the form
-// with the next lines; a line that wraps may go on over a page break. The form is laid out but
-// never on the screen.
+// A list longer than the form prints on as many pages as it needs, each the form with the next
+// lines; a line that wraps may go on over a page break. Each page is drawn by the form itself,
+// so its text prints as text. A dialog shows the progress of a long list and lets the teacher
+// cancel it. The form is laid out but never on the screen.
 class TWordPrintForm : public QWidget {
 public:
     static constexpr const char* kJobTitle = "Honeycombwordsmiths Word List";

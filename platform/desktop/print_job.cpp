@@ -10,6 +10,7 @@
 #include <QMarginsF>
 #include <QPageSize>
 #include <QPrinter>
+#include <QProgressDialog>
 #include <QStandardPaths>
 
 #include <utility>
@@ -115,7 +116,11 @@ bool printOrSavePdf(QWidget* parent, const QString& jobTitle, const QString& pdf
         if (chosen.isEmpty()) {
             return false;
         }
-        return savePdf(chosen, jobTitle, printPages);
+        try {
+            return savePdf(chosen, jobTitle, printPages);
+        } catch (const PrintCancelled&) {
+            return false;
+        }
     }
     if (printers.defaultPrinter.isNull()) {
         throw Error("There is no default printer");
@@ -126,11 +131,38 @@ bool printOrSavePdf(QWidget* parent, const QString& jobTitle, const QString& pdf
                     " is not available");
     }
     printer.setDocName(jobTitle);
-    printPages(printer);
+    try {
+        printPages(printer);
+    } catch (const PrintCancelled&) {
+        return false;
+    }
     if (printer.printerState() == QPrinter::Error || printer.printerState() == QPrinter::Aborted) {
         throw Error("Printing " + quoted(jobTitle) + " failed");
     }
     return true;
+}
+
+PrintProgress::PrintProgress(QWidget* parent, const QString& jobTitle, int pages)
+    : m_dialog(std::make_unique<QProgressDialog>(QStringLiteral("Printing %1...").arg(jobTitle),
+                                                 QStringLiteral("Cancel"), 0, pages, parent)) {
+    m_dialog->setObjectName(QStringLiteral("PrintProgress"));
+    m_dialog->setWindowTitle(jobTitle);
+    m_dialog->setWindowModality(Qt::ApplicationModal);
+    m_dialog->setAutoClose(false);
+    m_dialog->setAutoReset(false);
+    // A job of a page or two is over before a dialog would be seen.
+    m_dialog->setMinimumDuration(400);
+    m_dialog->setValue(0);
+}
+
+PrintProgress::~PrintProgress() = default;
+
+void PrintProgress::page(int page) {
+    // Setting the value lets the dialog paint and take a press of Cancel.
+    m_dialog->setValue(page);
+    if (m_dialog->wasCanceled()) {
+        throw PrintCancelled();
+    }
 }
 
 } // namespace hc

@@ -5,8 +5,10 @@
 #include <QString>
 
 #include <functional>
+#include <memory>
 
 class QPrinter;
+class QProgressDialog;
 class QWidget;
 
 namespace hc {
@@ -22,8 +24,32 @@ namespace hc {
 // painter (or through printPicture(), printWidget(widget, title, printer) or PicturePages) and
 // ends it. An hc::Error it throws goes to the caller as it is. A PDF that cannot be written
 // throws hc::Error too; an unfinished file is not left behind.
+//
+// `printPages` may throw PrintCancelled (PrintProgress does when the user presses Cancel): the
+// job then ends unprinted, no PDF is left, and the result is false as for a cancelled dialog.
 bool printOrSavePdf(QWidget* parent, const QString& jobTitle, const QString& pdfFileName,
                     const std::function<void(QPrinter&)>& printPages);
+
+// The user cancelled a print job while its pages were drawn.
+struct PrintCancelled {};
+
+// The progress of a print job of many pages: a dialog over `parent` that shows how many pages
+// are done, with Cancel. It appears only when the job takes longer than a moment, and goes with
+// the object.
+class PrintProgress {
+public:
+    PrintProgress(QWidget* parent, const QString& jobTitle, int pages);
+    ~PrintProgress();
+    PrintProgress(const PrintProgress&) = delete;
+    PrintProgress& operator=(const PrintProgress&) = delete;
+
+    // Page `page` (from 0) is to be drawn next. Throws PrintCancelled when the user has pressed
+    // Cancel.
+    void page(int page);
+
+private:
+    std::unique_ptr<QProgressDialog> m_dialog;
+};
 
 // The printers the job can use: whether any is installed, and the default one (null when none
 // is set).

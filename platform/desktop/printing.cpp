@@ -3,6 +3,7 @@
 #include "archive/error.h"
 
 #include <QPainter>
+#include <QPicture>
 #include <QPixmap>
 #include <QPrinter>
 #include <QPrinterInfo>
@@ -84,6 +85,10 @@ void printPicture(const QPixmap& picture, QSize logicalSize, const QString& jobT
 PicturePages::PicturePages(QPrinter& printer, const QString& jobTitle)
     : m_printer(printer), m_title(jobTitle), m_painter(std::make_unique<QPainter>()) {
     m_printer.setDocName(jobTitle);
+    // The job's units are the screen's: a widget's drawing, recorded at the screen's resolution,
+    // then replays with its fonts at the size they have next to its lines. Nothing is lost by it:
+    // text and lines stay drawing commands and pictures keep every pixel.
+    m_printer.setResolution(QPicture().logicalDpiY());
     if (!m_painter->begin(&m_printer)) {
         throw Error("Cannot print " + quoted(m_title) + ": the printer cannot start the job");
     }
@@ -99,8 +104,8 @@ PicturePages::~PicturePages() {
     }
 }
 
-void PicturePages::add(const QPixmap& picture, QSize logicalSize) {
-    if (picture.isNull() || logicalSize.isEmpty()) {
+QSize PicturePages::nextPage(QSize logicalSize) {
+    if (logicalSize.isEmpty()) {
         throw Error("Cannot print " + quoted(m_title) + ": there is nothing to print");
     }
     // The painter's device is the printable area, in printer pixels, its origin at that
@@ -113,8 +118,34 @@ void PicturePages::add(const QPixmap& picture, QSize logicalSize) {
     if (m_pages > 0 && !m_printer.newPage()) {
         throw Error("Printing " + quoted(m_title) + " failed");
     }
-    m_painter->drawPixmap(QRect(QPoint(0, 0), size), picture);
     ++m_pages;
+    return size;
+}
+
+void PicturePages::add(const QPixmap& picture, QSize logicalSize) {
+    if (picture.isNull()) {
+        throw Error("Cannot print " + quoted(m_title) + ": there is nothing to print");
+    }
+    const QSize size = nextPage(logicalSize);
+    m_painter->drawPixmap(QRect(QPoint(0, 0), size), picture);
+}
+
+void PicturePages::add(QWidget& widget) {
+    const QSize logical = widget.size();
+    const QSize size = nextPage(logical);
+    m_painter->save();
+    m_painter->scale(static_cast<qreal>(size.width()) / logical.width(),
+                     static_cast<qreal>(size.height()) / logical.height());
+    // White behind the widget, as its picture has; the widget then draws itself on top. A
+    // widget drawn straight onto a printer would be drawn into a picture first: its drawing is
+    // recorded instead and replayed on the page, so the page gets the drawing commands (text,
+    // lines, fills) themselves.
+    m_painter->fillRect(QRect(QPoint(0, 0), logical), Qt::white);
+    QPicture drawing;
+    widget.render(&drawing, QPoint(), QRegion(),
+                  QWidget::DrawWindowBackground | QWidget::DrawChildren);
+    m_painter->drawPicture(0, 0, drawing);
+    m_painter->restore();
 }
 
 void PicturePages::finish() {

@@ -48,11 +48,11 @@ void printWidget(QWidget& widget, const QString& jobTitle, QPrinter& printer);
 void printPicture(const QPixmap& picture, QSize logicalSize, const QString& jobTitle,
                   QPrinter& printer);
 
-// One print job of whole-page pictures, for what does not fit on one page: each picture is
-// printed as printPicture() prints its one, on a page of its own, in the order added.
+// One print job of whole pages, for what does not fit on one page: each page is printed as
+// printPicture() prints its one picture, on a page of its own, in the order added.
 //
 //     PicturePages job(printer, title);   // begins the job
-//     for (...) job.add(pageN.grab(), pageN.size());
+//     for (...) job.add(form);            // or job.add(pageN.grab(), pageN.size())
 //     job.finish();                       // ends it; throws when it failed
 //
 // A job left unfinished (an exception on the way) is aborted when the object goes.
@@ -66,10 +66,18 @@ public:
 
     // Prints `picture` (`logicalSize` pixels as the screen shows it) on the next page.
     void add(const QPixmap& picture, QSize logicalSize);
+    // Prints `widget`'s client area as it is drawn now on the next page, placed and scaled as a
+    // picture of it would be, but drawn by the widget itself: its text stays text and its lines
+    // stay lines, sharp at any zoom, and a page takes a few kilobytes, not a picture's
+    // megabyte. The widget need not be on the screen.
+    void add(QWidget& widget);
     // Ends the job. Throws when it failed, or when no page was added.
     void finish();
 
 private:
+    // The place of the next page's content, `logicalSize` fitted to the page; starts the page.
+    QSize nextPage(QSize logicalSize);
+
     QPrinter& m_printer;
     QString m_title;
     std::unique_ptr<QPainter> m_painter;

@@ -12,6 +12,7 @@
 #include "platform/desktop/print_job.h"
 #include "platform/desktop/printing.h"
 
+#include <QApplication>
 #include <QHeaderView>
 #include <QImage>
 #include <QLabel>
@@ -19,9 +20,11 @@
 #include <QPlainTextEdit>
 #include <QPrinter>
 #include <QProcess>
+#include <QProgressDialog>
 #include <QPushButton>
 #include <QRegularExpression>
 #include <QTabWidget>
+#include <QTimer>
 #include <QToolButton>
 #include <QTreeWidget>
 
@@ -48,6 +51,16 @@ protected:
         const QString info = QString::fromUtf8(tool.readAllStandardOutput());
         m_pdfTitle = QRegularExpression("Title: +([^\\n]*)\\n").match(info).captured(1);
         return QRegularExpression("Pages: +(\\d+)").match(info).captured(1).toInt();
+    }
+
+    // The text of page `page` (from 1) of the PDF, as a reader would copy it out: empty when
+    // the page is a picture.
+    QString pdfText(const QString& pdf, int page) {
+        QProcess tool;
+        const QString number = QString::number(page);
+        tool.start(HC_PDFTOTEXT, {"-f", number, "-l", number, "-layout", pdf, "-"});
+        EXPECT_TRUE(tool.waitForFinished(60000));
+        return QString::fromUtf8(tool.readAllStandardOutput());
     }
 
     // Page `page` (from 1) of the PDF, cut to where a form's picture lands and scaled back to
@@ -161,6 +174,10 @@ TEST_F(PrintedListsTest, UserListPrintsEveryRowUnderItsHeadingsOnEachPage) {
     }
     EXPECT_EQ(next, 61);
     expectPagesMatch(print, m_pdfPath);
+    // Regression: every page was a picture (10,000 users made 78 MB). The pages are text.
+    const QString lastPage = pdfText(m_pdfPath, pageCount);
+    EXPECT_TRUE(lastPage.contains("Phonogram Puzzle")) << lastPage.toStdString();
+    EXPECT_TRUE(lastPage.contains("Pupil 60")) << lastPage.toStdString();
 }
 
 TEST_F(PrintedListsTest, AnEmptyUserListPrintsItsHeadings) {
@@ -241,15 +258,47 @@ TEST_F(PrintedListsTest, WordListPrintsTheLinesAsTheyStandWrappedAndPaged) {
     EXPECT_EQ(printed[19] + printed[20], lines[19]);
     EXPECT_EQ(printed.last(), "word 50");
     expectPagesMatch(print, m_pdfPath);
+    EXPECT_TRUE(pdfText(m_pdfPath, 2).contains("word 50"));
 }
 
-TEST_F(PrintedListsTest, CancellingThePdfDialogPrintsNothing) {
-    m_pdfPath.clear();
+TEST_F(PrintedListsTest, CancellingThePdfDialogOrTheProgressPrintsNothing) {
+    QStringList lines;
+    for (int i = 0; i < 3000; ++i) {
+        lines << QString("word %1").arg(i);
+    }
     startProgram();
+    widget<QPlainTextEdit>(form(), "WordEdit")->setPlainText(lines.join('\n'));
+    const QString pdf = m_pdfPath;
+
+    // Cancel in the save dialog.
+    m_pdfPath.clear();
     click(*widget<QToolButton>(form(), "WordPrintBtn"));
     EXPECT_EQ(m_pdfDialogs, 1);
+
+    // Cancel in the progress dialog of a long list, a few pages in.
+    m_pdfPath = pdf;
+    QTimer canceller;
+    int pagesSeen = 0;
+    QObject::connect(&canceller, &QTimer::timeout, [&] {
+        for (QWidget* window : QApplication::topLevelWidgets()) {
+            auto* progress = qobject_cast<QProgressDialog*>(window);
+            if (progress != nullptr && progress->objectName() == "PrintProgress" &&
+                progress->value() >= 3) {
+                pagesSeen = progress->value();
+                progress->cancel();
+                canceller.stop();
+            }
+        }
+    });
+    canceller.start(0);
+    click(*widget<QToolButton>(form(), "WordPrintBtn"));
+    EXPECT_EQ(m_pdfDialogs, 2);
+    EXPECT_GE(pagesSeen, 3);
+    EXPECT_LT(pagesSeen, program().wordPrintForm().pageCount());
     EXPECT_TRUE(boxes().empty());
-    EXPECT_TRUE(std::filesystem::is_empty(dir()));
+    for (const auto& entry : std::filesystem::directory_iterator(dir())) {
+        ADD_FAILURE() << "left behind: " << entry.path();
+    }
 }
 
 } // namespace
