@@ -110,9 +110,10 @@ set(CPACK_DEBIAN_PACKAGE_DESCRIPTION
  users and the settings. Both share one class folder, which may lie on a
  school's network share.")
 # Libraries from the binaries; what they load by name (the MIDI soundfont, the screens' font,
-# the Wayland platform plugin) by hand.
+# the Wayland platform plugin) by hand. The school-content tool runs sox for a school's
+# recordings and flite for its new words; the programs need neither.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(CPACK_DEBIAN_PACKAGE_DEPENDS "timgm6mb-soundfont, fonts-liberation")
-set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "qt6-wayland")
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "qt6-wayland, flite, sox")
 set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION TRUE)
 include(CPack)

@@ -22,6 +22,7 @@
 #include "archive/erf_entry_stream.h"
 #include "archive/erf_format.h"
 #include "archive/erf_writer.h"
+#include "datafiles/class_folder.h"
 
 #include <QGuiApplication>
 
@@ -84,41 +85,13 @@ int usage() {
              "  Puts your own recordings, clip texts and puzzle pictures from DIR/school-content\n"
              "  into DIR/DATA.ERF, the archive the programs use in that class folder.\n"
              "  --check         say what would be taken and left out; write nothing\n"
-             "  --class-folder  the class folder (default: HONEYCOMB_CLASS_FOLDER, else the one\n"
-             "                  in /etc/honeycombwordsmiths/class-folder, else\n"
+             "  --class-folder  the class folder (found as the programs find it when not given:\n"
+             "                  the current folder when it holds DATA.ERF, else\n"
+             "                  HONEYCOMB_CLASS_FOLDER, /etc/honeycombwordsmiths/class-folder,\n"
              "                  ~/.local/share/honeycombwordsmiths)\n"
              "  --archive       the installed archive the school's entries are put into\n"
              "                  (default: share/honeycombwordsmiths/DATA.ERF of this install)");
     return 2;
-}
-
-// The class folder when none is given: where the programs look for it.
-fs::path defaultClassFolder() {
-    if (const char* folder = std::getenv("HONEYCOMB_CLASS_FOLDER"); folder && *folder) {
-        return folder;
-    }
-    std::ifstream setting("/etc/honeycombwordsmiths/class-folder");
-    std::string line;
-    if (setting && std::getline(setting, line)) {
-        line.erase(line.find_last_not_of(" \t\r") + 1);
-        if (!line.empty()) {
-            return line;
-        }
-    }
-    if (const char* data = std::getenv("XDG_DATA_HOME"); data && *data) {
-        return fs::path(data) / "honeycombwordsmiths";
-    }
-    const char* home = std::getenv("HOME");
-    return fs::path(home ? home : ".") / ".local/share/honeycombwordsmiths";
-}
-
-// The archive installed with the programs: share/honeycombwordsmiths/DATA.ERF beside the
-// folder this tool lies in, wherever the package was installed.
-fs::path defaultInstalledArchive() {
-    std::error_code error;
-    const fs::path self = fs::read_symlink("/proc/self/exe", error);
-    const fs::path prefix = error ? fs::path("/usr") : self.parent_path().parent_path();
-    return prefix / "share/honeycombwordsmiths/DATA.ERF";
 }
 
 // Whether `program` can be started: a path to an executable, or a name found on PATH.
@@ -484,27 +457,41 @@ int main(int argc, char** argv) {
     qputenv("QT_QPA_PLATFORM", "offscreen");
     av_log_set_level(AV_LOG_ERROR);
     g_qtHandler = qInstallMessageHandler(quietQtMessages);
+    // The class folder is found as the programs find it, so the archive written is the one
+    // they open.
+    std::string optionError;
+    const std::optional<std::string> folderOption =
+        hc::takeClassFolderOption(argc, argv, optionError);
+    if (!optionError.empty()) {
+        return usage();
+    }
     Options options;
-    std::optional<fs::path> classFolder;
     std::optional<fs::path> archive;
     for (int i = 1; i < argc; ++i) {
         const std::string arg = argv[i];
         if (arg == "--check") {
             options.check = true;
-        } else if ((arg == "--class-folder" || arg == "--archive") && i + 1 < argc) {
-            (arg == "--archive" ? archive : classFolder) = fs::path(argv[++i]);
+        } else if (arg == "--archive" && i + 1 < argc) {
+            archive = fs::path(argv[++i]);
         } else {
             return usage();
         }
     }
-    std::error_code error;
-    options.classFolder =
-        fs::absolute(classFolder.value_or(defaultClassFolder()), error).lexically_normal();
-    options.archive =
-        fs::absolute(archive.value_or(defaultInstalledArchive()), error).lexically_normal();
-    if (options.classFolder.has_relative_path() && !options.classFolder.has_filename()) {
+    try {
+        options.classFolder =
+            hc::resolveClassFolder(hc::classFolderInputs(folderOption)).folder.lexically_normal();
+    } catch (const hc::ClassFolderError& error) {
+        complain(error.what());
+        return 1;
+    }
+    if (!options.classFolder.has_filename() && options.classFolder.has_relative_path()) {
         options.classFolder = options.classFolder.parent_path(); // no trailing separator
     }
+    std::error_code error;
+    options.archive =
+        fs::absolute(archive.value_or(hc::installedDataFolder(hc::ownExecutable()) / "DATA.ERF"),
+                     error)
+            .lexically_normal();
     QGuiApplication app(argc, argv);
     try {
         return run(options);
