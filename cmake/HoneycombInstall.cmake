@@ -37,7 +37,7 @@ add_custom_command(
 # Manual pages and the package's changelog are stored compressed, as Debian expects; -n keeps
 # the bytes the same from one build to the next.
 set(hc_gzipped "")
-foreach(source man/hcadmin.1 man/erftool.1 changelog)
+foreach(source man/hcadmin.1 man/erftool.1 man/honeycombwordsmiths-content.1 changelog)
     get_filename_component(name "${source}" NAME)
     set(out "${hc_install_build}/${name}.gz")
     add_custom_command(
@@ -84,6 +84,7 @@ install(FILES "${HC_PACKAGING_DIR}/${HC_STUDENT_ID}.metainfo.xml"
         DESTINATION "${CMAKE_INSTALL_DATADIR}/metainfo")
 install(DIRECTORY "${hc_icons_dir}/" DESTINATION "${CMAKE_INSTALL_DATADIR}/icons/hicolor")
 install(FILES "${hc_install_build}/hcadmin.1.gz" "${hc_install_build}/erftool.1.gz"
+              "${hc_install_build}/honeycombwordsmiths-content.1.gz"
         DESTINATION "${CMAKE_INSTALL_MANDIR}/man1")
 install(FILES "${HC_PACKAGING_DIR}/copyright" "${hc_install_build}/changelog.gz"
         DESTINATION "${CMAKE_INSTALL_DATADIR}/doc/${HC_PACKAGE_NAME}")

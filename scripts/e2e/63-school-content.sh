@@ -12,6 +12,8 @@ tool="$prefix/bin/honeycombwordsmiths-content"
 erftool="$prefix/bin/erftool"
 installed="$prefix/share/honeycombwordsmiths/DATA.ERF"
 [[ -x "$tool" ]] || hc_fail "the content tool is not installed"
+[[ -s "$prefix/share/man/man1/honeycombwordsmiths-content.1.gz" ]] ||
+    hc_fail "the content tool's manual page is not installed"
 
 class="$HC_DIR/class"
 school="$class/school-content"
