@@ -10,6 +10,7 @@
 #include "archive/error.h"
 #include "datafiles/word_list.h"
 
+#include <QAccessible>
 #include <QLabel>
 #include <QPushButton>
 #include <QTreeWidget>
@@ -90,7 +91,20 @@ TEST_F(ProgressViewTest, ShowsOneChildsTestsWordsAndTotals) {
         << totals.toStdString();
     EXPECT_TRUE(totals.contains("Right this week: 50 %     In the four weeks before: 25 %"))
         << totals.toStdString();
-    EXPECT_FALSE(view->chart().accessibleName().isEmpty());
+    // A screen reader finds the chart by name and reads its points as a table, cell by cell.
+    view->show();
+    QAccessibleInterface* chart = QAccessible::queryAccessibleInterface(&view->chart());
+    ASSERT_NE(chart, nullptr);
+    EXPECT_EQ(chart->text(QAccessible::Name), "Progress chart");
+    QAccessibleInterface* table =
+        QAccessible::queryAccessibleInterface(view->findChild<QTreeWidget*>("PointsList"));
+    ASSERT_NE(table, nullptr);
+    EXPECT_EQ(table->text(QAccessible::Name), "Chart as a table");
+    ASSERT_NE(table->tableInterface(), nullptr);
+    EXPECT_EQ(table->tableInterface()->rowCount(), 3);
+    QAccessibleInterface* cell = table->tableInterface()->cellAt(1, 2);
+    ASSERT_NE(cell, nullptr);
+    EXPECT_EQ(cell->text(QAccessible::Name), "80 %");
 
     // A child with no history yet: an empty view, not an error; nothing to make a list of.
     auto empty = openView("Cy");
