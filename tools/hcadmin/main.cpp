@@ -46,7 +46,7 @@ constexpr const char* kUsage =
     "      records a result as the activities do, weighted by OPTIONS.DAT here\n"
     "  hcadmin history export [--since DATE] [--user NAME] [--users FILE]\n"
     "      the results history as CSV (DATE is YYYY-MM-DD); the history is the one beside\n"
-    "      FILE, by default beside the user file OPTIONS.DAT here names\n"
+    "      FILE, by default beside the user file OPTIONS.DAT of the class folder names\n"
     "  hcadmin history words NAME [--users FILE]\n"
     "      the words NAME should practise: word, times missed, last missed, right since,\n"
     "      mastered (TAB between)\n"
