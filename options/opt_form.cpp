@@ -555,8 +555,11 @@ void TOptForm::loadUserList() {
     const UserFileResult result = UserFileList(file, [&rows](const UserRecord& record) {
         const std::string name = recordName(record);
         Row row{shown(name), QByteArray::fromStdString(name), {}};
-        row.cells << row.name << twoDecimals(record.Score) << QString::number(record.ProgramRuns)
-                  << twoDecimals(record.SpellAverage) << twoDecimals(record.PhonoAverage);
+        // A damaged record's score is shown as the number the student program would use.
+        row.cells << row.name << twoDecimals(shownScore(record.Score))
+                  << QString::number(record.ProgramRuns)
+                  << twoDecimals(shownScore(record.SpellAverage))
+                  << twoDecimals(shownScore(record.PhonoAverage));
         rows.push_back(std::move(row));
     });
     // Sorted by name as the teacher reads it: letter case ignored, the user's language's order.

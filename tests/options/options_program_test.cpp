@@ -26,6 +26,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <limits>
 #include <functional>
 
 namespace {
@@ -756,11 +757,16 @@ TEST_F(OptionsProgramTest, BrowsingFillsTheFieldsAndTheFloppyDialogStartsOnRemov
 // --- Users ----------------------------------------------------------------------------------
 
 TEST_F(OptionsProgramTest, UsersAreListedSortedWithTheirValues) {
-    addUsers("USERS.ERF", {{"Zoe", 66.666f}, {"adam", 40}, {"Mia", 100}});
+    // Odd's record was damaged: a score that is not a number shows as a number, not "nan".
+    addUsers("USERS.ERF", {{"Zoe", 66.666f},
+                           {"adam", 40},
+                           {"Mia", 100},
+                           {"Odd", std::numeric_limits<float>::quiet_NaN()}});
     startProgram();
     const std::vector<QStringList> expected = {
         {"adam", "40.00", "3", "40.00", "12.50"},
         {"Mia", "100.00", "3", "100.00", "12.50"},
+        {"Odd", "0.00", "3", "0.00", "12.50"},
         {"Zoe", "66.67", "3", "66.67", "12.50"},
     };
     EXPECT_EQ(rows(), expected);

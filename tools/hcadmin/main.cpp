@@ -39,7 +39,7 @@ constexpr const char* kUsage =
     "  hcadmin users add FILE NAME...\n"
     "      adds each name the file does not hold yet (letter case ignored)\n"
     "  hcadmin users import FILE ROSTER\n"
-    "      adds the names of a class roster, one a line\n"
+    "      adds the names of a class roster, one a line (- reads it from standard input)\n"
     "  hcadmin users delete FILE NAME\n"
     "      also removes the user's lines from the results history beside FILE\n"
     "  hcadmin users record FILE NAME spelling|phonogram PERCENT\n"
@@ -221,9 +221,29 @@ int usersAdd(const std::string& path, const std::vector<std::string_view>& argum
 
 // A roster is UTF-8 (a byte order mark is allowed) or, when it is not valid UTF-8,
 // Windows-1252 as older tools write it.
+// The roster may come through a pipe ("/dev/stdin", "-"): it is not one of the class's data files,
+// which are read only when they are regular files. It is read up to a word list's limit.
+bool readRoster(const std::string& rosterPath, std::string& bytes) {
+    std::FILE* file = rosterPath == "-" ? stdin : std::fopen(rosterPath.c_str(), "rb");
+    if (file == nullptr) {
+        return false;
+    }
+    char piece[65536];
+    std::size_t got = 0;
+    while (bytes.size() <= hc::kWordListMaxBytes &&
+           (got = std::fread(piece, 1, sizeof piece, file)) > 0) {
+        bytes.append(piece, got);
+    }
+    const bool ok = std::ferror(file) == 0 && bytes.size() <= hc::kWordListMaxBytes;
+    if (file != stdin) {
+        std::fclose(file);
+    }
+    return ok;
+}
+
 int usersImport(const std::string& path, const std::string& rosterPath) {
     std::string bytes;
-    if (hc::readWholeFile(hc::FileOps::system(), rosterPath, "rb", bytes) != hc::ReadStatus::Ok) {
+    if (!readRoster(rosterPath, bytes)) {
         return fail("hcadmin: can't read the roster " + rosterPath);
     }
     const bool utf8 = hc::isValidUtf8(bytes);

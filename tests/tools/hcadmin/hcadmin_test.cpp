@@ -87,6 +87,11 @@ TEST_F(HcadminTest, ImportsARosterWithASummary) {
     EXPECT_EQ(run.out, "added: J\xC3\xBCrgen\nimported: 1 added, 0 skipped\n");
     run = hcadmin("users import U.ERF missing.txt");
     EXPECT_EQ(run.status, 1);
+    // Regression: a roster piped in was refused as not being a regular file.
+    run = shell("printf 'Dee\\n' | \"$H\" users import U.ERF -");
+    EXPECT_EQ(run.out, "added: Dee\nimported: 1 added, 0 skipped\n") << run.err;
+    run = shell("printf 'Eve\\n' | \"$H\" users import U.ERF /dev/stdin");
+    EXPECT_EQ(run.out, "added: Eve\nimported: 1 added, 0 skipped\n") << run.err;
 }
 
 TEST_F(HcadminTest, RecordsWithTheWeightsOfOptionsDatAndShowsEveryField) {
