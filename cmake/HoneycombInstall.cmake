@@ -37,7 +37,8 @@ add_custom_command(
 # Manual pages and the package's changelog are stored compressed, as Debian expects; -n keeps
 # the bytes the same from one build to the next.
 set(hc_gzipped "")
-foreach(source man/hcadmin.1 man/erftool.1 man/honeycombwordsmiths-content.1 changelog)
+foreach(source man/honeycombwordsmiths.1 man/honeycombwordsmiths-options.1 man/hcadmin.1
+               man/erftool.1 man/honeycombwordsmiths-content.1 changelog)
     get_filename_component(name "${source}" NAME)
     set(out "${hc_install_build}/${name}.gz")
     add_custom_command(
@@ -83,7 +84,9 @@ install(FILES "${HC_PACKAGING_DIR}/${HC_STUDENT_ID}.desktop"
 install(FILES "${HC_PACKAGING_DIR}/${HC_STUDENT_ID}.metainfo.xml"
         DESTINATION "${CMAKE_INSTALL_DATADIR}/metainfo")
 install(DIRECTORY "${hc_icons_dir}/" DESTINATION "${CMAKE_INSTALL_DATADIR}/icons/hicolor")
-install(FILES "${hc_install_build}/hcadmin.1.gz" "${hc_install_build}/erftool.1.gz"
+install(FILES "${hc_install_build}/honeycombwordsmiths.1.gz"
+              "${hc_install_build}/honeycombwordsmiths-options.1.gz"
+              "${hc_install_build}/hcadmin.1.gz" "${hc_install_build}/erftool.1.gz"
               "${hc_install_build}/honeycombwordsmiths-content.1.gz"
         DESTINATION "${CMAKE_INSTALL_MANDIR}/man1")
 install(FILES "${HC_PACKAGING_DIR}/copyright" "${hc_install_build}/changelog.gz"
@@ -103,13 +106,14 @@ set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION education)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_DEBIAN_PACKAGE_HOMEPAGE "https://honeycombwordsmiths.org/")
+# The long description only: CPack puts the summary above it as the synopsis and indents each
+# line itself.
 set(CPACK_DEBIAN_PACKAGE_DESCRIPTION
-    "${CPACK_PACKAGE_DESCRIPTION_SUMMARY}
- A talking bee guides young children through timed flash-card spelling tests
- with reward movies, phonogram puzzles, the word list and a printable report
- card. The teacher's program, behind a password, keeps the word list, the
- users and the settings. Both share one class folder, which may lie on a
- school's network share.")
+    "A talking bee guides young children through timed flash-card spelling tests
+with reward movies, phonogram puzzles, the word list and a printable report
+card. The teacher's program, behind a password, keeps the word list, the
+users and the settings. Both share one class folder, which may lie on a
+school's network share.")
 # Libraries from the binaries; what they load by name (the MIDI soundfont, the screens' font,
 # the Wayland platform plugin) by hand. The school-content tool runs sox for a school's
 # recordings and flite for its new words; the programs need neither.
