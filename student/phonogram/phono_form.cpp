@@ -73,6 +73,8 @@ NarratorSetup phonoNarrator() {
     setup.greetingInterval = 1000ms;
     setup.greetingOnEnter = true;
     setup.help = NarratorSetup::Help::Push;
+    // No button of this screen is a default one: Enter never presses Help by surprise.
+    setup.helpAutoDefault = false;
     setup.helpClip = QStringLiteral("phonhelp");
     return setup;
 }
@@ -174,10 +176,6 @@ TPhonoForm::TPhonoForm(ProgramState& program, QWidget* parent)
     m_narrator = new Narrator(program, *this, *this, phonoNarrator());
     m_narrator->panel().setGeometry(0, 0, 162, kClientSize.height());
     m_narrator->setGreeting([this] { greet(); });
-    // No button of this screen is a default one: Enter never presses Help by surprise.
-    if (QPushButton* help = m_narrator->helpButton()) {
-        help->setAutoDefault(false);
-    }
 
     auto* mainPanel = place(new QFrame(this), "MainPanel", QRect(162, 0, 335, 404));
     mainPanel->setFrameStyle(QFrame::Panel | QFrame::Raised);

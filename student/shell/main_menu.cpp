@@ -80,8 +80,7 @@ TMainMenuForm::TMainMenuForm(ProgramState& program) : m_program(program) {
     m_narrator->setGreeting([this] {
         // Only a visible menu with its bee in place greets (a screen may have taken its place
         // within the second).
-        if (isVisible() && m_narrator->idlePlayer().mode() != Mode::NotOpen &&
-            m_narrator->talkPlayer().mode() != Mode::NotOpen) {
+        if (isVisible() && m_narrator->inPlace()) {
             m_narrator->speak(QStringLiteral("mainmenu"));
         }
     });
@@ -152,16 +151,10 @@ TMainMenuForm::TMainMenuForm(ProgramState& program) : m_program(program) {
 TMainMenuForm::~TMainMenuForm() {
     // FormDestroy. Nothing here may throw: the steps that can fail (opening players) are not
     // among them.
-    m_narrator->startTimer().stop();
-    if (m_narrator->soundPlayer().mode() != Mode::NotOpen) {
-        m_narrator->soundPlayer().stop(Notify::No);
-    }
-    m_narrator->idlePlayer().close(Notify::No);
-    m_narrator->talkPlayer().close(Notify::No);
+    m_narrator->shutDown();
     m_music->close(Notify::No);
     ReleaseTempFile(m_program.idleAnimationFile);
     ReleaseTempFile(m_program.talkAnimationFile);
-    m_narrator->releaseSpeech();
     m_program.setLoadingMessage(nullptr);
     m_loading.reset();
     m_wallpaper.reset();

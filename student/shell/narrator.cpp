@@ -12,6 +12,7 @@
 #include <QPushButton>
 #include <QResizeEvent>
 
+#include <algorithm>
 #include <fstream>
 #include <iterator>
 
@@ -113,14 +114,16 @@ Narrator::Narrator(ProgramState& program, QWidget& screen, QWidget& panelParent,
     if (setup.help != NarratorSetup::Help::None) {
         m_help = place(new QPushButton(QStringLiteral("Help"), bar), "BeeHelp",
                        QRect(kPanelWidth - setup.helpWidth, 0, setup.helpWidth, kBarHeight));
+        if (!setup.helpAutoDefault) {
+            m_help->setAutoDefault(false);
+        }
         if (setup.help == NarratorSetup::Help::Toggle) {
             // A tool-bar style toggle: it stays down when clicked and never takes the focus.
             m_help->setCheckable(true);
             m_help->setFocusPolicy(Qt::NoFocus);
             connect(m_help, &QPushButton::clicked, this, &Narrator::helpToggled);
         } else {
-            connect(m_help, &QPushButton::clicked, this,
-                    [this] { speak(m_setup.helpClip); });
+            connect(m_help, &QPushButton::clicked, this, [this] { speak(m_setup.helpClip); });
         }
     }
 
@@ -136,11 +139,12 @@ Narrator::Narrator(ProgramState& program, QWidget& screen, QWidget& panelParent,
         connect(player, &hc::media::MediaPlayer::notified, this, handler);
         return player;
     };
-    m_idle = makePlayer(QStringLiteral("BeeGuide"), DeviceType::AviVideo, &Narrator::BeeGuideNotify);
+    m_idle =
+        makePlayer(QStringLiteral("BeeGuide"), DeviceType::AviVideo, &Narrator::BeeGuideNotify);
     m_talk = makePlayer(QStringLiteral("BeeGuideTalk"), DeviceType::AviVideo,
                         &Narrator::BeeGuideTalkNotify);
-    m_sound = makePlayer(QStringLiteral("BeeSound"), DeviceType::WaveAudio,
-                         &Narrator::BeeSoundNotify);
+    m_sound =
+        makePlayer(QStringLiteral("BeeSound"), DeviceType::WaveAudio, &Narrator::BeeSoundNotify);
 
     m_startTimer = new hc::media::ClockTimer(program.media(), this);
     m_startTimer->setObjectName(QStringLiteral("BeeStartTimer"));
@@ -160,6 +164,10 @@ Narrator::~Narrator() {
 
 bool Narrator::busy() const {
     return m_startTimer->isActive() || m_talking;
+}
+
+bool Narrator::inPlace() const {
+    return m_idle->mode() != Mode::NotOpen && m_talk->mode() != Mode::NotOpen;
 }
 
 bool Narrator::screenVisible() const {
@@ -275,6 +283,42 @@ void Narrator::leave() {
     }
     m_idle->close(Notify::No);
     m_talk->close(Notify::No);
+}
+
+void Narrator::shutDown() {
+    m_startTimer->stop();
+    if (m_sound->mode() != Mode::NotOpen) {
+        m_sound->stop(Notify::No);
+    }
+    m_idle->close(Notify::No);
+    m_talk->close(Notify::No);
+    releaseSpeech();
+}
+
+void Narrator::startGreeting() {
+    m_startTimer->start();
+}
+
+void Narrator::stopGreeting() {
+    m_startTimer->stop();
+}
+
+void Narrator::playReaction(hc::media::MediaPlayer& reaction) {
+    if (std::find(m_reactions.begin(), m_reactions.end(), &reaction) == m_reactions.end()) {
+        m_reactions.push_back(&reaction);
+        connect(&reaction, &hc::media::MediaPlayer::notified, this, [this] { playIdle(); });
+    }
+    BeeStopClick();
+    if (m_idle->mode() != Mode::NotOpen) {
+        m_idle->stop(Notify::No);
+    }
+    reaction.play(Notify::Yes);
+}
+
+bool Narrator::reacting() const {
+    return m_talk->mode() == Mode::Playing ||
+           std::any_of(m_reactions.begin(), m_reactions.end(),
+                       [](const auto* reaction) { return reaction->mode() == Mode::Playing; });
 }
 
 void Narrator::releaseSpeech() {

@@ -8,6 +8,7 @@
 
 #include <chrono>
 #include <functional>
+#include <vector>
 
 class QFrame;
 class QPlainTextEdit;
@@ -45,6 +46,9 @@ struct NarratorSetup {
     enum class Help { Toggle, Push, None };
     Help help = Help::Push;
     QString helpClip;
+    // Whether Enter may press the Help button when it is a dialog's focused or default
+    // candidate (the puzzle's Help is never pressed by Enter by surprise).
+    bool helpAutoDefault = true;
 
     // Widths of the bar's buttons; the panel itself is always 162 wide.
     int stopWidth = 48;
@@ -86,14 +90,11 @@ public:
     // Null on a screen without Help.
     QPushButton* helpButton() const { return m_help; }
 
-    hc::media::MediaPlayer& idlePlayer() const { return *m_idle; }
-    hc::media::MediaPlayer& talkPlayer() const { return *m_talk; }
-    hc::media::MediaPlayer& soundPlayer() const { return *m_sound; }
-    hc::media::ClockTimer& startTimer() const { return *m_startTimer; }
-
     bool talking() const { return m_talking; }
     const QString& lastClip() const { return m_lastClip; }
     const std::string& speechFile() const { return m_speechFile.name(); }
+    // True while both animations are open in this screen's players (from enter() to leave()).
+    bool inPlace() const;
     // True while the greeting is pending or the bee talks: a screen's closing buttons refuse
     // clicks then.
     bool busy() const;
@@ -113,22 +114,26 @@ public:
     void leave();
     // Closes the speech player and deletes SpeechFile (a screen's destruction).
     void releaseSpeech();
+    // The end of the screen that owns the bee (the main menu's destruction): the greeting is
+    // switched off, the speech stops, both animations close, and the speech is released.
+    void shutDown();
+
+    // Switches the greeting timer on (restarting its interval) or off, for a screen whose
+    // greeting waits for its own start.
+    void startGreeting();
+    void stopGreeting();
+
+    // A reaction of the bee: `reaction` is a movie shown in the bee's animation panel (the
+    // spelling test's jump and head shake), opened by its screen. Any speech stops and its text
+    // goes, the idle animation stops, the reaction plays; whenever it notifies, the idle
+    // animation resumes.
+    void playReaction(hc::media::MediaPlayer& reaction);
+    // True while a reaction plays or the talking animation does (a speech begun meanwhile).
+    bool reacting() const;
 
     // Replaces the greeting: run when the greeting timer fires, after the timer has been
     // switched off (by default: speak the setup's greeting clip).
     void setGreeting(std::function<void()> greeting) { m_greeting = std::move(greeting); }
-
-    // The handlers of the narrator's buttons and players, public so that a screen's own
-    // reactions (the spelling test's feedback) can use them as they are.
-    void BeeStopClick();
-    void BeeRepeatClick();
-    void BeeGuideNotify(hc::media::NotifyResult result);
-    void BeeGuideTalkNotify(hc::media::NotifyResult result);
-    void BeeSoundNotify(hc::media::NotifyResult result);
-    void OnBeeStartTimer();
-
-    // Plays the idle animation, asking for its notification (the loop goes on from there).
-    void playIdle();
 
 signals:
     // A speech ended successfully and the bee has become silent (the good-bye screen starts
@@ -138,6 +143,16 @@ signals:
     void helpToggled(bool down);
 
 private:
+    // The handlers of the narrator's buttons, players and greeting timer.
+    void BeeStopClick();
+    void BeeRepeatClick();
+    void BeeGuideNotify(hc::media::NotifyResult result);
+    void BeeGuideTalkNotify(hc::media::NotifyResult result);
+    void BeeSoundNotify(hc::media::NotifyResult result);
+    void OnBeeStartTimer();
+
+    // Plays the idle animation, asking for its notification (the loop goes on from there).
+    void playIdle();
     bool screenVisible() const;
 
     ProgramState& m_program;
@@ -154,6 +169,7 @@ private:
     hc::media::MediaPlayer* m_sound = nullptr;
     hc::media::ClockTimer* m_startTimer = nullptr;
     std::function<void()> m_greeting;
+    std::vector<hc::media::MediaPlayer*> m_reactions;
 
     bool m_talking = false;
     QString m_lastClip;

@@ -98,7 +98,7 @@ TEST_F(LoginTest, NamesAreUniquePerFileIgnoringCaseAndOnlyAnEmptyBoxIsRefused) {
     ok(); // while the bee says so, OK is refused
     EXPECT_TRUE(m_login->isVisible());
 
-    m_login->narrator().BeeStopClick();
+    m_login->narrator().stopButton().click();
     typeNewUser(QString());
     ok();
     EXPECT_EQ(lastClip(), QStringLiteral("typename"));
@@ -106,7 +106,7 @@ TEST_F(LoginTest, NamesAreUniquePerFileIgnoringCaseAndOnlyAnEmptyBoxIsRefused) {
 
     // The same name may live once in each file.
     typeNewUser(QStringLiteral("ADA"), true);
-    m_login->narrator().BeeStopClick();
+    m_login->narrator().stopButton().click();
     ok();
     EXPECT_FALSE(m_login->isVisible());
     EXPECT_EQ(m_program->currentUserFile(), "floppy\\USERS.ERF");
@@ -146,7 +146,7 @@ TEST_F(LoginTest, PickingAUserFromEitherFile) {
     EXPECT_TRUE(messages().empty());
     control<QCheckBox>(*m_login, "LoadDisk")->click();
     list()->setCurrentItem(list()->topLevelItem(1));
-    m_login->narrator().BeeStopClick();
+    m_login->narrator().stopButton().click();
     m_login->UserListDblClick();
     EXPECT_FALSE(m_login->isVisible());
     EXPECT_EQ(m_program->currentUserName(), "Bob");
@@ -169,7 +169,7 @@ TEST_F(LoginTest, EnterAndEscapeWaitForTheGreeting) {
     EXPECT_EQ(lastClip(), QStringLiteral("welcome"));
     m_login->reject(); // Escape while the bee speaks
     EXPECT_TRUE(m_login->isVisible());
-    m_login->narrator().BeeStopClick();
+    m_login->narrator().stopButton().click();
     m_login->reject();
     EXPECT_FALSE(m_login->isVisible());
     EXPECT_EQ(m_login->result(), QDialog::Rejected);
@@ -214,7 +214,7 @@ TEST_F(LoginTest, ANameThatExistsIsAnsweredBeforeTheFileIsCheckedForAChange) {
     };
     for (const Row& row : {Row{"Bob", "welcome", "UserFile Error: Corrupted ERF."},
                            Row{"ada", "usrexist", nullptr}}) {
-        m_login->narrator().BeeStopClick();
+        m_login->narrator().stopButton().click();
         typeNewUser(QString::fromLatin1(row.typed));
         m_program->app().guard([&] { m_login->OKbtnClick(); });
         EXPECT_EQ(lastClip(), QString::fromLatin1(row.clip)) << row.typed;

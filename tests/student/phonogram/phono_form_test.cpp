@@ -15,6 +15,7 @@
 #include "student_test.h"
 
 #include <QAbstractButton>
+#include <QPushButton>
 
 namespace hc::test::student {
 namespace {
@@ -260,7 +261,7 @@ TEST_F(PhonoFormTest, ExitIsRefusedDuringTheGreetingTheSpeechAndTheScreensMovie)
     ASSERT_EQ(m_form->phonoVidPlayer().mode(), Mode::Playing);
     m_form->CancelBtnClick();
     EXPECT_FALSE(m_form->closing()) << "the bee speaks";
-    m_form->narrator().BeeStopClick();
+    m_form->narrator().stopButton().click();
     ASSERT_EQ(m_form->phonoVidPlayer().mode(), Mode::Playing);
     m_form->reject(); // Escape
     EXPECT_FALSE(m_form->closing()) << "the opening movie plays";

@@ -237,10 +237,10 @@ TEST_F(MainMenuTest, TheGreetingComesOneSecondAfterEveryReturnAndExitWaitsForIt)
     // Leaving while the bee speaks stops the speech; back again, the greeting comes anew.
     menu->LeaveScreen();
     EXPECT_FALSE(menu->isVisible());
-    EXPECT_NE(menu->narrator().soundPlayer().mode(), Mode::Playing);
+    EXPECT_NE(beePlayer(menu->narrator(), "BeeSound").mode(), Mode::Playing);
     step(3000ms);
-    EXPECT_FALSE(menu->narrator().startTimer().isActive());
-    menu->narrator().BeeStopClick();
+    EXPECT_FALSE(greetingTimer(menu->narrator()).isActive());
+    menu->narrator().stopButton().click();
     menu->EnterScreen();
     step(1010ms);
     EXPECT_EQ(lastClip(*menu), QStringLiteral("mainmenu"));
@@ -286,7 +286,7 @@ TEST_F(MainMenuTest, HelpModeSpeaksTheButtonsHelpInsteadOfActing) {
     EXPECT_TRUE(menu->isVisible()) << "no activity opened";
 
     // Down and up again: the help clip once, cursors back.
-    menu->narrator().BeeStopClick();
+    menu->narrator().stopButton().click();
     help->click();
     help->click();
     EXPECT_EQ(lastClip(*menu), QStringLiteral("cntxthlp"));
@@ -406,7 +406,7 @@ TEST_F(MainMenuTest, ANewLoginCancelledKeepsTheUserAndTheMenuGreetsAgain) {
                });
     EXPECT_TRUE(menu->isVisible());
     EXPECT_EQ(m_program->currentUserName(), "Ada");
-    menu->narrator().BeeStopClick();
+    menu->narrator().stopButton().click();
     step(1010ms);
     EXPECT_EQ(lastClip(*menu), QStringLiteral("mainmenu"));
 }
@@ -447,7 +447,7 @@ TEST_F(GoodByeTest, YesOnlyAfterTheQuestionThenTheProgramEnds) {
     EXPECT_EQ(bee().lastClip(), QStringLiteral("goodbye"));
     m_bye->NoBtnClick(); // the answer is final
     EXPECT_EQ(m_bye->answer(), TGoodByeForm::AnswerYes);
-    const auto clip = std::chrono::milliseconds(bee().soundPlayer().length());
+    const auto clip = std::chrono::milliseconds(beePlayer(bee(), "BeeSound").length());
     step(clip + 50ms);
     EXPECT_TRUE(m_bye->isVisible()) << "the screen waits one more second";
     step(1000ms);
@@ -466,12 +466,12 @@ TEST_F(GoodByeTest, EscapeAnswersNoAndTheMenuComesBackAndGreets) {
 
     // Stopped, the answer's clip never closes the screen; Repeat speaks it again, and its end
     // does.
-    bee().BeeStopClick();
+    bee().stopButton().click();
     step(5000ms);
     EXPECT_TRUE(m_bye->isVisible());
     m_bye->YesBtnClick();
     EXPECT_EQ(m_bye->answer(), TGoodByeForm::AnswerNo);
-    bee().BeeRepeatClick();
+    bee().repeatButton().click();
     untilSilent(bee());
     step(1010ms);
     EXPECT_FALSE(m_bye->isVisible());

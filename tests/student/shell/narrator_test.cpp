@@ -43,11 +43,11 @@ protected:
 
     // The length of a clip's speech.
     std::chrono::milliseconds clipLength() const {
-        return std::chrono::milliseconds(m_narrator->soundPlayer().length());
+        return std::chrono::milliseconds(beePlayer(*m_narrator, "BeeSound").length());
     }
     QString memoText() const { return m_narrator->memo().toPlainText(); }
-    bool idlePlaying() const { return m_narrator->idlePlayer().mode() == Mode::Playing; }
-    bool talkPlaying() const { return m_narrator->talkPlayer().mode() == Mode::Playing; }
+    bool idlePlaying() const { return beePlayer(*m_narrator, "BeeGuide").mode() == Mode::Playing; }
+    bool talkPlaying() const { return beePlayer(*m_narrator, "BeeGuideTalk").mode() == Mode::Playing; }
 
     void TearDown() override {
         delete m_narrator;
@@ -82,7 +82,7 @@ TEST_F(NarratorTest, ASpeechEndsSilentWithItsTextKeptAndTheIdleLoopBack) {
 
     // The talking animation loops for as long as the speech lasts (longer than one loop).
     const auto length = clipLength();
-    const auto talkLoop = std::chrono::milliseconds(m_narrator->talkPlayer().length() * 1000 / 15);
+    const auto talkLoop = std::chrono::milliseconds(beePlayer(*m_narrator, "BeeGuideTalk").length() * 1000 / 15);
     ASSERT_GT(length, talkLoop + 100ms) << "the clip is shorter than one talking loop";
     step(length - 50ms);
     EXPECT_TRUE(m_narrator->talking());
@@ -102,8 +102,8 @@ TEST_F(NarratorTest, ASpeechEndsSilentWithItsTextKeptAndTheIdleLoopBack) {
 TEST_F(NarratorTest, StopAndRepeat) {
     makeScreen();
     // Repeat before anything was said, and Stop while silent with nothing shown: nothing.
-    m_narrator->BeeRepeatClick();
-    m_narrator->BeeStopClick();
+    m_narrator->repeatButton().click();
+    m_narrator->stopButton().click();
     EXPECT_FALSE(m_narrator->talking());
     EXPECT_TRUE(m_narrator->speechFile().empty());
     EXPECT_TRUE(idlePlaying());
@@ -111,23 +111,23 @@ TEST_F(NarratorTest, StopAndRepeat) {
     // Stop while talking: silent at once, text gone, speech closed.
     m_narrator->speak(QStringLiteral("login"));
     step(300ms);
-    m_narrator->BeeStopClick();
+    m_narrator->stopButton().click();
     EXPECT_FALSE(m_narrator->talking());
     EXPECT_TRUE(memoText().isEmpty());
-    EXPECT_EQ(m_narrator->soundPlayer().mode(), Mode::NotOpen);
+    EXPECT_EQ(beePlayer(*m_narrator, "BeeSound").mode(), Mode::NotOpen);
     EXPECT_TRUE(idlePlaying());
     EXPECT_FALSE(talkPlaying());
     EXPECT_EQ(m_narrator->lastClip(), QStringLiteral("login"));
 
     // Repeat after Stop speaks the same clip again, to its end.
-    m_narrator->BeeRepeatClick();
+    m_narrator->repeatButton().click();
     EXPECT_TRUE(m_narrator->talking());
     EXPECT_FALSE(memoText().isEmpty());
     step(clipLength() + 50ms);
     EXPECT_FALSE(m_narrator->talking());
 
     // Stop while silent after a finished clip clears the text.
-    m_narrator->BeeStopClick();
+    m_narrator->stopButton().click();
     EXPECT_TRUE(memoText().isEmpty());
 }
 
@@ -158,9 +158,9 @@ TEST_F(NarratorTest, AHiddenScreenRestartsNoAnimationAndLeavingKeepsTalking) {
     m_screen->hide();
     m_narrator->leave();
     EXPECT_TRUE(m_narrator->talking());
-    EXPECT_EQ(m_narrator->idlePlayer().mode(), Mode::NotOpen);
-    EXPECT_EQ(m_narrator->talkPlayer().mode(), Mode::NotOpen);
-    EXPECT_NE(m_narrator->soundPlayer().mode(), Mode::Playing);
+    EXPECT_EQ(beePlayer(*m_narrator, "BeeGuide").mode(), Mode::NotOpen);
+    EXPECT_EQ(beePlayer(*m_narrator, "BeeGuideTalk").mode(), Mode::NotOpen);
+    EXPECT_NE(beePlayer(*m_narrator, "BeeSound").mode(), Mode::Playing);
     step(length + 100ms);
 
     // Back again: no idle animation until the next clip has been spoken to its end.
@@ -193,7 +193,7 @@ TEST_F(NarratorTest, GreetingTimerAndBusy) {
     EXPECT_FALSE(m_narrator->talking());
     step(20ms);
     EXPECT_TRUE(m_narrator->talking());
-    EXPECT_FALSE(m_narrator->startTimer().isActive()) << "the greeting comes once";
+    EXPECT_FALSE(greetingTimer(*m_narrator).isActive()) << "the greeting comes once";
     EXPECT_TRUE(m_narrator->busy());
     step(clipLength() + 50ms);
     EXPECT_FALSE(m_narrator->busy());
@@ -217,18 +217,18 @@ TEST_F(NarratorTest, MissingClipPartsStopSpeakWhereTheyFail) {
     EXPECT_THROW(m_narrator->speak(QStringLiteral("typename")), hc::Error);
     EXPECT_EQ(m_narrator->lastClip(), QStringLiteral("typename"));
     EXPECT_EQ(memoText(), welcomeText);
-    EXPECT_EQ(m_narrator->soundPlayer().mode(), Mode::NotOpen);
+    EXPECT_EQ(beePlayer(*m_narrator, "BeeSound").mode(), Mode::NotOpen);
     EXPECT_LE(temporaryFiles().size(), 3u) << "the old speech's file is deleted";
     EXPECT_TRUE(talkPlaying());
 
     // No text: the sound plays under the old text with the idle animation still running; its
     // end makes the bee silent.
-    m_narrator->BeeStopClick();
+    m_narrator->stopButton().click();
     m_narrator->speak(QStringLiteral("welcome"));
     step(clipLength() + 50ms);
     const QString shown = memoText();
     EXPECT_THROW(m_narrator->speak(QStringLiteral("login")), hc::Error);
-    EXPECT_EQ(m_narrator->soundPlayer().mode(), Mode::Playing);
+    EXPECT_EQ(beePlayer(*m_narrator, "BeeSound").mode(), Mode::Playing);
     EXPECT_EQ(memoText(), shown);
     EXPECT_TRUE(idlePlaying());
     EXPECT_FALSE(m_narrator->talking());

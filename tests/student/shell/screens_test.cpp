@@ -135,11 +135,11 @@ TEST_F(ScreensTest, TheNarratorOfEachScreen) {
         ASSERT_NE(bee, nullptr);
         EXPECT_EQ(bee->panel().width(), 162);
         EXPECT_EQ(bee->panel().height(), screen->height());
-        EXPECT_EQ(bee->idlePlayer().objectName(), QString(row.playerPrefix) + "BeeGuide");
-        EXPECT_EQ(bee->talkPlayer().objectName(), QString(row.playerPrefix) + "BeeGuideTalk");
-        EXPECT_EQ(bee->soundPlayer().objectName(), QString(row.playerPrefix) + "BeeSound");
-        EXPECT_EQ(bee->startTimer().isActive(), row.onAtCreation);
-        EXPECT_EQ(bee->startTimer().interval().count(), row.greetingMs);
+        EXPECT_EQ(beePlayer(*bee, "BeeGuide").objectName(), QString(row.playerPrefix) + "BeeGuide");
+        EXPECT_EQ(beePlayer(*bee, "BeeGuideTalk").objectName(), QString(row.playerPrefix) + "BeeGuideTalk");
+        EXPECT_EQ(beePlayer(*bee, "BeeSound").objectName(), QString(row.playerPrefix) + "BeeSound");
+        EXPECT_EQ(greetingTimer(*bee).isActive(), row.onAtCreation);
+        EXPECT_EQ(greetingTimer(*bee).interval().count(), row.greetingMs);
 
         QPushButton* help = bee->helpButton();
         if (std::string(row.help).empty()) {
@@ -152,14 +152,14 @@ TEST_F(ScreensTest, TheNarratorOfEachScreen) {
 
         screen->show();
         bee->enter();
-        bee->startTimer().setActive(true);
+        greetingTimer(*bee).setActive(true);
         step(std::chrono::milliseconds(row.greetingMs + 10));
         EXPECT_EQ(bee->lastClip(), QString(row.greeting));
         if (help != nullptr && !help->isCheckable()) {
             help->click();
             EXPECT_EQ(bee->lastClip(), QString(row.help));
         }
-        bee->BeeStopClick();
+        bee->stopButton().click();
         bee->leave();
         screen->hide();
     }

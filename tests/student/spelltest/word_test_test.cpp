@@ -142,7 +142,7 @@ protected:
     std::vector<Step> oneWord(const QString& typed) {
         return {
             {"greeting", [this] { return m_screen->narrator().talking(); },
-             [this] { m_screen->narrator().BeeStopClick(); }},
+             [this] { m_screen->narrator().stopButton().click(); }},
             {"start", [this] { return beeSilent(); }, [this] { startBtn().click(); }},
             {"typing", [this] { return typing(); }, [this, typed] { answer(typed); }},
         };
@@ -303,7 +303,7 @@ TEST_F(WordTestTest, AHeldEnterAnswersOneCardStartsNoTestAndEnterOnExitIsExit) {
     auto* exitBtn = control<QPushButton>(*m_screen, "CancelBtn");
     run({
         {"greeting", [this] { return m_screen->narrator().talking(); },
-         [this] { m_screen->narrator().BeeStopClick(); }},
+         [this] { m_screen->narrator().stopButton().click(); }},
         {"start", [this] { return beeSilent(); }, [this] { startBtn().click(); }},
         {"card 1", [this] { return typing(); },
          [&] {

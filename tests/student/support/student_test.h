@@ -8,7 +8,10 @@
 #include "platform/desktop/application.h"
 #include "platform/desktop/message_box.h"
 #include "platform/media/clock.h"
+#include "platform/media/clock_timer.h"
+#include "platform/media/media_player.h"
 #include "platform/media/media_system.h"
+#include "student/shell/narrator.h"
 #include "student/shell/program_state.h"
 #include "temp_dir.h"
 #include "test_application.h"
@@ -20,6 +23,7 @@
 #include <chrono>
 #include <functional>
 #include <memory>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -29,6 +33,20 @@ using namespace std::chrono_literals;
 
 // The one application of a student test binary, made before the first test.
 using hc::test::application;
+
+// The bee's players and greeting timer, which no screen reaches, found as their objects are
+// named: `name` without the screen's prefix ("BeeGuide", "BeeGuideTalk", "BeeSound").
+inline hc::media::MediaPlayer& beePlayer(const hc::student::Narrator& bee, const char* name) {
+    for (auto* player : bee.findChildren<hc::media::MediaPlayer*>()) {
+        if (player->objectName().endsWith(QLatin1String(name))) {
+            return *player;
+        }
+    }
+    throw std::logic_error(std::string("the bee has no player ") + name);
+}
+inline hc::media::ClockTimer& greetingTimer(const hc::student::Narrator& bee) {
+    return *bee.findChild<hc::media::ClockTimer*>(QStringLiteral("BeeStartTimer"));
+}
 
 // Records every message box and answers with `answer`.
 class RecordingBoxes final : public hc::MessageBoxPresenter {
