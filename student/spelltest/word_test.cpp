@@ -228,10 +228,6 @@ TWordTest::TWordTest(ProgramState& program, QWidget* parent)
     m_beeNoPlayer = makePlayer("BeeNoPlayer", &m_narrator->aviPanel());
     connect(m_flashCardPlayer, &hc::media::MediaPlayer::notified, this,
             &TWordTest::FlashCardPlayerNotify);
-    connect(m_beeJumpPlayer, &hc::media::MediaPlayer::notified, this,
-            &TWordTest::BeeJumpPlayerNotify);
-    connect(m_beeNoPlayer, &hc::media::MediaPlayer::notified, this,
-            &TWordTest::BeeNoPlayerNotify);
 
     auto makeTimer = [&](const char* name, std::chrono::milliseconds interval,
                          void (TWordTest::*handler)()) {
@@ -279,24 +275,29 @@ void TWordTest::FormCreate() {
     if (!list.opened) {
         throw hc::Error("Cannot open file " + hc::cp1252ToUtf8(wordFile));
     }
-    // The words in UTF-8, as the card shows them and the answer is compared with them.
-    m_testWords = TestWords(std::move(list.text));
+    // The words in UTF-8, as the card shows them and the answer is compared with them: the
+    // user's locale's collation, letter case ignored.
+    m_test =
+        ScoredTest(std::move(list.text), [](const std::string& answer, const std::string& word) {
+            return hc::sameTextIgnoringCase(QString::fromStdString(answer),
+                                            QString::fromStdString(word));
+        });
 
     // 4. How long each word stays up.
     m_wordTimer->setInterval(wordInterval(Settings.WordDelay));
 
     // 5. and 6. The screen shows; the bee greets a second later.
     EnterScreen();
-    m_narrator->startTimer().start();
+    m_narrator->startGreeting();
 }
 
 void TWordTest::FormDestroy() {
     m_wordTimer->stop();
     m_secondTimer->stop();
     m_doneTimer->stop();
-    m_narrator->startTimer().stop();
+    m_narrator->stopGreeting();
     LeaveScreen();
-    m_testWords.clear();
+    m_test.clear();
     m_beeJumpPlayer->close(Notify::No);
     m_beeJumpFile.release();
     m_beeNoPlayer->close(Notify::No);
@@ -323,17 +324,13 @@ void TWordTest::LeaveScreen() {
 }
 
 void TWordTest::StartBtnClick() {
-    if (m_testWords.empty()) {
+    if (m_test.empty()) {
         hc::showMessage(m_program.app().messageBoxes(), QStringLiteral("The word list is empty"),
                         QStringLiteral("Spelling Test"), hc::MessageIcon::None);
         return;
     }
-    m_testWords.start();
-    m_answered.clear();
-    for (TDigitBox* box : {m_totalBox, m_correctBox, m_percentBox}) {
-        box->setTarget(0);
-        box->setValue(box->target());
-    }
+    m_test.start();
+    showScore();
     m_mainPanel->setFocus();
     m_startBtn->setEnabled(false);
     m_okBtn->setEnabled(false);
@@ -341,7 +338,7 @@ void TWordTest::StartBtnClick() {
 }
 
 void TWordTest::ShowNextWord() {
-    const std::string& word = m_testWords.takeNext();
+    const std::string& word = m_test.takeNext();
     m_theWord->setText(QString::fromStdString(word));
     m_flashCardPlayer->setTimeFormat(TimeFormat::Frames);
     m_cardPhase = 0;
@@ -353,13 +350,13 @@ void TWordTest::FlashCardPlayerNotify(NotifyResult /*result*/) {
         // The card has landed: the word lies on it until the card has gone again.
         m_theWord->show();
         m_wordTimer->start();
-        traceStep("word-shown", m_testWords.index());
+        traceStep("word-shown", m_test.index());
     } else {
         m_theWord->hide();
         m_answerEdit->setEnabled(true);
         m_okBtn->setEnabled(true);
         m_answerEdit->setFocus();
-        traceStep("asked", m_testWords.index());
+        traceStep("asked", m_test.index());
     }
 }
 
@@ -380,35 +377,22 @@ void TWordTest::OkBtnClick() {
     m_answerEdit->setEnabled(false);
     m_okBtn->setEnabled(false);
 
-    m_totalBox->AddToTarget(1);
-    const bool right = hc::sameTextIgnoringCase(m_answerEdit->text(), m_theWord->text());
-    m_answered.push_back(
-        {m_theWord->text().toStdString(), m_answerEdit->text().toStdString(), right});
-    if (right) {
-        m_correctBox->AddToTarget(1);
+    if (m_test.judge(m_answerEdit->text().toStdString())) {
         PlayRightAnimation();
     } else {
         PlayWrongAnimation();
     }
     m_answerEdit->clear();
-    m_percentBox->setTarget(
-        static_cast<std::uint32_t>(percentOf(m_correctBox->target(), m_totalBox->target())));
-    for (TDigitBox* box : {m_totalBox, m_correctBox, m_percentBox}) {
-        box->setValue(box->target());
-    }
-    traceStep("answered", m_testWords.index());
+    showScore();
+    traceStep("answered", m_test.index());
 
     // The feedback (and any speech begun meanwhile) to its end, then a second's pause; the
     // rest of the screen stays alive meanwhile.
-    hc::waitUntil([this] {
-        return m_beeJumpPlayer->mode() != Mode::Playing &&
-               m_beeNoPlayer->mode() != Mode::Playing &&
-               m_narrator->talkPlayer().mode() != Mode::Playing;
-    });
+    hc::waitUntil([this] { return !m_narrator->reacting(); });
     m_secondTimer->start();
     hc::waitUntil([this] { return !m_secondTimer->isActive(); });
 
-    if (m_testWords.hasNext()) {
+    if (m_test.hasNext()) {
         ShowNextWord();
     } else {
         recordResult();
@@ -418,28 +402,21 @@ void TWordTest::OkBtnClick() {
     }
 }
 
+void TWordTest::showScore() {
+    m_totalBox->setTarget(m_test.total());
+    m_correctBox->setTarget(m_test.correct());
+    m_percentBox->setTarget(static_cast<std::uint32_t>(m_test.percent()));
+    for (TDigitBox* box : {m_totalBox, m_correctBox, m_percentBox}) {
+        box->setValue(box->target());
+    }
+}
+
 void TWordTest::PlayRightAnimation() {
-    playFeedback(*m_beeJumpPlayer);
+    m_narrator->playReaction(*m_beeJumpPlayer);
 }
 
 void TWordTest::PlayWrongAnimation() {
-    playFeedback(*m_beeNoPlayer);
-}
-
-void TWordTest::playFeedback(hc::media::MediaPlayer& player) {
-    m_narrator->BeeStopClick();
-    if (m_narrator->idlePlayer().mode() != Mode::NotOpen) {
-        m_narrator->idlePlayer().stop(Notify::No);
-    }
-    player.play(Notify::Yes);
-}
-
-void TWordTest::BeeJumpPlayerNotify() {
-    m_narrator->playIdle();
-}
-
-void TWordTest::BeeNoPlayerNotify() {
-    m_narrator->playIdle();
+    m_narrator->playReaction(*m_beeNoPlayer);
 }
 
 void TWordTest::SecondTimerTimer() {
@@ -447,7 +424,7 @@ void TWordTest::SecondTimerTimer() {
 }
 
 void TWordTest::recordResult() {
-    const int percent = static_cast<int>(m_percentBox->target());
+    const int percent = m_test.percent();
     float previousAverage = 0;
     const UserFileResult result =
         hc::recordResult(m_program.currentUserFile(), m_program.currentUserName(),
@@ -456,13 +433,13 @@ void TWordTest::recordResult() {
         // The result could not be kept: say so rather than lose it unnoticed.
         m_program.app().showError(QString::fromUtf8(UserFileMessage(result)));
     } else if (const std::string unwritten = hc::recordTestHistory(
-                   m_program.currentUserFile(), m_program.currentUserName(), m_answered);
+                   m_program.currentUserFile(), m_program.currentUserName(), m_test.answered());
                !unwritten.empty()) {
         // Only a result the user file kept has a history line; the message says it is kept.
         m_program.app().showError(QString::fromStdString(unwritten));
     }
 
-    traceStep("recorded", m_testWords.index());
+    traceStep("recorded", m_test.index());
     if (earnsGreatJob(Settings, percent, previousAverage) && !m_closeRequested) {
         m_okBtn->setEnabled(false);
         m_doneTimer->start();
@@ -486,7 +463,7 @@ void TWordTest::DoneTimerTimer() {
     m_okBtn->setEnabled(false);
     m_startBtn->setEnabled(true);
     m_startBtn->setFocus();
-    traceStep("rewarded", m_testWords.index());
+    traceStep("rewarded", m_test.index());
 }
 
 void TWordTest::CancelBtnClick() {

@@ -1,8 +1,7 @@
 #pragma once
 
-#include "datafiles/history.h"
 #include "student/shell/extracted_file.h"
-#include "student/spelltest/test_rules.h"
+#include "student/spelltest/scored_test.h"
 
 #include <QDialog>
 
@@ -64,11 +63,9 @@ public:
     void WordTimerTimer();
     void SecondTimerTimer();
     void DoneTimerTimer();
-    void BeeJumpPlayerNotify();
-    void BeeNoPlayerNotify();
 
     Narrator& narrator() const { return *m_narrator; }
-    const TestWords& testWords() const { return m_testWords; }
+    const TestWords& testWords() const { return m_test.words(); }
     int cardPhase() const { return m_cardPhase; }
     hc::media::MediaPlayer& flashCardPlayer() const { return *m_flashCardPlayer; }
     hc::media::MediaPlayer& beeJumpPlayer() const { return *m_beeJumpPlayer; }
@@ -91,7 +88,7 @@ private:
     void ShowNextWord();
     void PlayRightAnimation();
     void PlayWrongAnimation();
-    void playFeedback(hc::media::MediaPlayer& player);
+    void showScore();
     void recordResult();
     void closeScreen();
 
@@ -120,8 +117,7 @@ private:
     hc::media::ClockTimer* m_secondTimer = nullptr;
     hc::media::ClockTimer* m_doneTimer = nullptr;
 
-    TestWords m_testWords;
-    std::vector<hc::AnsweredWord> m_answered; // this test's words, for the results history
+    ScoredTest m_test;
     int m_cardPhase = 0;
     bool m_answering = false;
     bool m_closeRequested = false;

@@ -1,11 +1,14 @@
-// The spelling test's rules: the word list's lines, the truncated percentage, the two reward
+// The spelling test's rules: the word list's lines, the score of a test, the truncated percentage, the two reward
 // rules at and around their thresholds, the word's time on the card and the reward rotation.
 
 #include "datafiles/settings.h"
+#include "student/spelltest/scored_test.h"
 #include "student/spelltest/test_rules.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cctype>
 #include <climits>
 #include <cmath>
 #include <limits>
@@ -15,6 +18,7 @@ namespace {
 using hc::student::earnsGreatJob;
 using hc::student::percentOf;
 using hc::student::RewardChoice;
+using hc::student::ScoredTest;
 using hc::student::TestWords;
 using hc::student::wordInterval;
 using Words = std::vector<std::string>;
@@ -149,6 +153,61 @@ TEST(TestRulesTest, RewardsTakeTheirTurnOverARun) {
     int none = -1;
     EXPECT_EQ(RewardChoice::next(none, 0, 1003), 0);
     EXPECT_EQ(RewardChoice::next(none, 0, 1003), 0);
+}
+
+// The score: each answer judged against the word on the card by the screen's comparison
+// (here letter case ignored in ASCII, standing in for the locale's), counted, kept as typed;
+// a new test starts from nothing.
+TEST(TestRulesTest, EachAnswerIsJudgedCountedAndKeptAsTyped) {
+    const auto sameIgnoringCase = [](const std::string& answer, const std::string& word) {
+        return std::equal(answer.begin(), answer.end(), word.begin(), word.end(),
+                          [](unsigned char a, unsigned char b) {
+                              return std::tolower(a) == std::tolower(b);
+                          });
+    };
+    const struct {
+        const char* what;
+        Words words;
+        Words answers;
+        std::vector<bool> right;
+        int percent;
+    } rows[] = {
+        {"letter case does not count", {"apple"}, {"APPLE"}, {true}, 100},
+        {"a misspelling", {"banana"}, {"bananna"}, {false}, 0},
+        {"a space too many", {"cherry"}, {"cherry "}, {false}, 0},
+        {"an empty answer to an empty line", {""}, {""}, {true}, 100},
+        {"one of three", {"apple", "banana", "cherry"}, {"APPLE", "bananna", "cherry "},
+         {true, false, false}, 33},
+        {"two of three, truncated", {"a", "b", "c"}, {"a", "b", "x"}, {true, true, false}, 66},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.what);
+        ScoredTest test(row.words, sameIgnoringCase);
+        for (int round = 0; round < 2; ++round) { // a second test counts from nothing again
+            test.start();
+            EXPECT_EQ(test.percent(), 0);
+            std::uint32_t correct = 0;
+            for (std::size_t i = 0; i < row.answers.size(); ++i) {
+                ASSERT_TRUE(test.hasNext());
+                EXPECT_EQ(test.takeNext(), row.words[i]);
+                EXPECT_EQ(test.judge(row.answers[i]), row.right[i]) << row.answers[i];
+                correct += row.right[i] ? 1 : 0;
+                EXPECT_EQ(test.total(), i + 1);
+                EXPECT_EQ(test.correct(), correct);
+            }
+            EXPECT_FALSE(test.hasNext());
+            EXPECT_EQ(test.percent(), row.percent);
+            ASSERT_EQ(test.answered().size(), row.answers.size());
+            for (std::size_t i = 0; i < row.answers.size(); ++i) {
+                EXPECT_EQ(test.answered()[i].word, row.words[i]);
+                EXPECT_EQ(test.answered()[i].answer, row.answers[i]);
+                EXPECT_EQ(test.answered()[i].right, row.right[i]);
+            }
+        }
+    }
+    ScoredTest test(Words{"apple"}, sameIgnoringCase);
+    test.start();
+    EXPECT_THROW(test.judge("apple"), std::logic_error) << "no word has been shown yet";
 }
 
 } // namespace
