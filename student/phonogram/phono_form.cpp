@@ -10,16 +10,15 @@
 #include "platform/desktop/event_wait.h"
 #include "platform/media/clock_timer.h"
 #include "platform/media/media_player.h"
+#include "student/phonogram/phono_parts.h"
 #include "student/phonogram/picture_box.h"
 #include "student/shell/narrator.h"
 #include "student/shell/program_state.h"
 #include "student/shell/screen_kit.h"
 
-#include <QAbstractButton>
 #include <QCloseEvent>
 #include <QFrame>
 #include <QLabel>
-#include <QPainter>
 #include <QPushButton>
 
 #include <algorithm>
@@ -34,13 +33,9 @@ using hc::media::Mode;
 using hc::media::Notify;
 using hc::media::NotifyResult;
 using hc::media::TimeFormat;
+using namespace hc::student::phono;
 
 namespace {
-
-const QColor kSilver(0xC0, 0xC0, 0xC0);
-const QColor kCardWhite(Qt::white);
-const QColor kCardYellow(Qt::yellow);
-const QColor kScoreRed(Qt::red);
 
 constexpr QSize kClientSize(497, 404);
 constexpr QSize kCardSize(35, 33);
@@ -79,80 +74,6 @@ NarratorSetup phonoNarrator() {
     return setup;
 }
 
-// A transparent click area over button art painted elsewhere (the backdrop): it draws
-// nothing, and reports pressed(), released() and clicked() as any button does.
-class AreaButton final : public QAbstractButton {
-public:
-    AreaButton(const QString& caption, QWidget* parent) : QAbstractButton(parent) {
-        setText(caption);
-        setFocusPolicy(Qt::NoFocus);
-        setCursor(Qt::PointingHandCursor);
-    }
-
-protected:
-    void paintEvent(QPaintEvent* /*event*/) override {}
-};
-
-// A phonogram card: white (or the colour it flashes in) with a thin edge, its phonogram in
-// black in the middle. Its piece picture is a child that covers the inside when shown.
-class CardButton final : public QAbstractButton {
-public:
-    explicit CardButton(QWidget* parent) : QAbstractButton(parent) {
-        setFocusPolicy(Qt::NoFocus);
-        setFont(arialFont(13));
-        setColour(kCardWhite);
-    }
-
-    void setColour(const QColor& colour) {
-        QPalette palette = this->palette();
-        palette.setColor(QPalette::Window, colour);
-        setPalette(palette);
-        update();
-    }
-
-protected:
-    void paintEvent(QPaintEvent* /*event*/) override {
-        QPainter painter(this);
-        const QRect all = rect();
-        painter.fillRect(all, palette().color(QPalette::Window));
-        painter.setPen(QPen(QColor(0x60, 0x60, 0x60), 0));
-        painter.setBrush(Qt::NoBrush);
-        painter.drawRect(all.adjusted(0, 0, -1, -1));
-        painter.setPen(Qt::black);
-        painter.setFont(font());
-        painter.drawText(all, Qt::AlignCenter, text());
-    }
-};
-
-PictureBox* picture(QWidget* parent, const char* name, QRect geometry, const char* resource,
-                    const QString& description) {
-    auto* box = place(new PictureBox(parent), name, geometry, description);
-    box->setPicture(QPixmap(QString::fromLatin1(resource)));
-    return box;
-}
-
-QLabel* scoreLabel(QWidget* parent, const char* name, const QString& caption, QRect geometry) {
-    auto* label = place(new QLabel(caption, parent), name, geometry);
-    label->setFont(arialFont(13, true));
-    QPalette palette = label->palette();
-    palette.setColor(QPalette::WindowText, kScoreRed);
-    label->setPalette(palette);
-    label->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
-    return label;
-}
-
-hc::controls::TDigitBox* scoreCounter(QWidget* parent, const char* name, int digits, QPoint at,
-                                      const QString& accessibleName) {
-    auto* box = new hc::controls::TDigitBox(parent);
-    box->setColor1(kScoreRed);
-    box->setDigits(static_cast<std::uint32_t>(digits));
-    box->setDelay(100);
-    place(box, name,
-          QRect(at, hc::controls::TDigitBox::sizeFor(static_cast<std::uint32_t>(digits))),
-          accessibleName);
-    return box;
-}
-
 } // namespace
 
 QPoint TPhonoForm::boardPlace(int card) {
@@ -164,7 +85,7 @@ QPoint TPhonoForm::framePlace(int piece) {
 }
 
 TPhonoForm::TPhonoForm(ProgramState& program, QWidget* parent)
-    : QDialog(parent), m_program(program),
+    : ClosingOnPurposeDialog(parent), m_program(program),
       m_puzzle(
           m_random, [&program] { return program.calendarTime(); }, program.puzzleNumber) {
     setObjectName(QStringLiteral("PhonoForm"));
@@ -352,8 +273,7 @@ void TPhonoForm::greet() {
 
 void TPhonoForm::PhonoVidPlayerNotify(NotifyResult /*result*/) {
     if (m_closing) {
-        m_ended = true;
-        done(1);
+        closeScreen(1);
     } else {
         m_phonoVid->move(kPhonoVidAway);
     }
@@ -504,11 +424,7 @@ void TPhonoForm::askNextQuestion() {
     }
     playPhonogram(m_puzzle.currentQuestion());
     // The measuring aid of HC_TRACE: what was said, for the end-to-end run that cannot hear.
-    static const bool trace = [] {
-        const char* value = std::getenv("HC_TRACE");
-        return value != nullptr && std::strcmp(value, "1") == 0;
-    }();
-    if (trace) {
+    if (traceRequested()) {
         std::fprintf(stderr, "trace question %s card %d\n",
                      m_puzzle.phonograms()[static_cast<std::size_t>(m_puzzle.currentQuestion())]
                          .Text.c_str(),
@@ -651,23 +567,13 @@ void TPhonoForm::CancelBtnClick() {
         m_phonoVidPlayer->playRange(kClosingFrom, kClosingTo, Notify::Yes);
     } catch (...) {
         // Without its closing movie the screen still ends.
-        m_ended = true;
-        done(1);
+        closeScreen(1);
         throw;
     }
 }
 
-void TPhonoForm::reject() {
-    CancelBtnClick();
-}
-
-void TPhonoForm::closeEvent(QCloseEvent* event) {
-    // The window closes only once the closing movie is over; closing it otherwise is Exit.
-    if (m_ended) {
-        QDialog::closeEvent(event);
-        return;
-    }
-    event->ignore();
+void TPhonoForm::escapeOrCloseBox() {
+    // The window closes only once the closing movie is over; Escape or closing it is Exit.
     CancelBtnClick();
 }
 

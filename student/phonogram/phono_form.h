@@ -2,6 +2,7 @@
 
 #include "student/phonogram/phono_puzzle.h"
 #include "student/shell/extracted_file.h"
+#include "student/shell/screen_kit.h"
 
 #include <QDialog>
 #include <QPoint>
@@ -38,7 +39,7 @@ class ProgramState;
 // media clock, and the steps that wait for a card to land, for the flashing to end or for the
 // puzzle movie to stop handle events meanwhile, so Repeat, Exit and the bee stay alive. Once
 // Exit has been accepted no question is asked or sounded any more.
-class TPhonoForm : public QDialog {
+class TPhonoForm : public ClosingOnPurposeDialog {
     Q_OBJECT
 
 public:
@@ -81,10 +82,9 @@ public:
     // Ticks of flashing left.
     int flashCount() const { return m_flashCount; }
 
-    void reject() override; // Escape: as Exit
 
 protected:
-    void closeEvent(QCloseEvent* event) override;
+    void escapeOrCloseBox() override; // Escape and the window's close: as Exit
 
 private:
     struct PhonoCard {
@@ -143,7 +143,6 @@ private:
 
     int m_flashCount = 0;
     bool m_closing = false;
-    bool m_ended = false; // the closing movie is over: the window may close
 };
 
 } // namespace hc::student

@@ -29,7 +29,6 @@ constexpr int kAviWidth = 160;
 constexpr int kAviHeight = 120;
 constexpr int kBarHeight = 25;
 constexpr int kLastClipMax = 49;
-const QColor kSilver(0xC0, 0xC0, 0xC0);
 
 // The panel lays out its parts for whatever height the screen gives it: the animation at the
 // top, the button bar at the bottom, the memo between them.

@@ -1,5 +1,7 @@
 #include "student/shell/paint_trace.h"
 
+#include "student/shell/screen_kit.h"
+
 #include <QCoreApplication>
 #include <QEvent>
 #include <QWidget>
@@ -21,8 +23,7 @@ long long monotonicMs() {
 } // namespace
 
 void PaintTrace::installIfRequested() {
-    const char* trace = std::getenv("HC_TRACE");
-    if (trace == nullptr || std::strcmp(trace, "1") != 0) {
+    if (!traceRequested()) {
         return;
     }
     qApp->installEventFilter(new PaintTrace(qApp));

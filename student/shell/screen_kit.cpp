@@ -17,6 +17,9 @@
 #include <QStyle>
 #include <QWidget>
 
+#include <cstdlib>
+#include <cstring>
+
 namespace hc::student {
 namespace {
 
@@ -41,6 +44,14 @@ private:
 };
 
 } // namespace
+
+bool traceRequested() {
+    static const bool on = [] {
+        const char* trace = std::getenv("HC_TRACE");
+        return trace != nullptr && std::strcmp(trace, "1") == 0;
+    }();
+    return on;
+}
 
 QFont arialFont(int pixelHeight, bool bold) {
     QFont font(QStringLiteral("Liberation Sans"));
@@ -119,6 +130,9 @@ void ClosingOnPurposeDialog::closeScreen(int result) {
 }
 
 void ClosingOnPurposeDialog::closeEvent(QCloseEvent* event) {
+    if (!m_closing) {
+        escapeOrCloseBox();
+    }
     if (m_closing) {
         QDialog::closeEvent(event);
     } else {

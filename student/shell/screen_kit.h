@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QColor>
 #include <QDialog>
 #include <QFont>
 #include <QLabel>
@@ -18,6 +19,12 @@ class MediaSystem;
 namespace hc::student {
 
 class ProgramState;
+
+// The grey of the bee's panel and of the puzzle.
+inline const QColor kSilver(0xC0, 0xC0, 0xC0);
+
+// Whether the measuring and driving aids are on: HC_TRACE=1 in the environment, read once.
+bool traceRequested();
 
 // The fonts of the screens, by pixel height (layouts are logical pixels). Arial is drawn with
 // its metric twin Liberation Sans; the system font of the screens is a plain sans serif of the
@@ -70,15 +77,18 @@ private:
 };
 
 // A screen that ends only when it decides to (a movie's end, a click on its start area, an
-// answer): Escape and the window manager's close box are refused, closeScreen() ends it.
+// answer, an accepted Exit): closeScreen() ends it. Escape and the window manager's close box
+// before that are the screen's escapeOrCloseBox(), refused by default; a screen with an Exit
+// button takes them as Exit, and its window closes only if Exit ends it there and then.
 class ClosingOnPurposeDialog : public QDialog {
 public:
     using QDialog::QDialog;
     // Ends the modal showing with `result`.
     void closeScreen(int result = QDialog::Accepted);
-    void reject() override {}
+    void reject() override { escapeOrCloseBox(); }
 
 protected:
+    virtual void escapeOrCloseBox() {}
     void closeEvent(QCloseEvent* event) override;
 
 private:

@@ -14,7 +14,8 @@ namespace hc::student {
 
 using hc::media::Notify;
 
-TGreatJob::TGreatJob(ProgramState& program, QWidget* parent) : QDialog(parent), m_program(program) {
+TGreatJob::TGreatJob(ProgramState& program, QWidget* parent)
+    : ClosingOnPurposeDialog(parent), m_program(program) {
     setObjectName(QStringLiteral("GreatJob"));
     setUpWindow(*this, QStringLiteral("GreatJob"), QSize(322, 242), WindowKind::Frameless);
     setModal(true);
@@ -67,17 +68,9 @@ void TGreatJob::FormCreate() {
 
 void TGreatJob::MoviePlayerNotify() {
     FormClose();
-    m_closing = true;
-    done(QDialog::Accepted);
-}
-
-void TGreatJob::closeEvent(QCloseEvent* event) {
-    // Only the end of the movie closes the reward (the window manager's close is refused).
-    if (m_closing) {
-        QDialog::closeEvent(event);
-    } else {
-        event->ignore();
-    }
+    // Only the end of the movie closes the reward: Escape and the window manager's close are
+    // refused.
+    closeScreen(QDialog::Accepted);
 }
 
 void TGreatJob::FormClose() {

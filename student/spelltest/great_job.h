@@ -1,8 +1,7 @@
 #pragma once
 
 #include "student/shell/extracted_file.h"
-
-#include <QDialog>
+#include "student/shell/screen_kit.h"
 
 class QFrame;
 
@@ -21,7 +20,7 @@ class ProgramState;
 // The spelling test creates it while it has hidden itself behind the loading message, runs
 // FormCreate under the error guard, shows it modally only when that succeeded, and destroys
 // it afterwards.
-class TGreatJob : public QDialog {
+class TGreatJob : public ClosingOnPurposeDialog {
     Q_OBJECT
 
 public:
@@ -38,13 +37,8 @@ public:
     const std::string& movieEntry() const { return m_movieEntry; }
     int rewardCount() const { return m_rewardCount; }
 
-    void reject() override {} // Escape does not cut the reward short
-
     // The end of the movie, whatever its result: FormClose, then the modal showing ends.
     void MoviePlayerNotify();
-
-protected:
-    void closeEvent(QCloseEvent* event) override;
 
 private:
     // Shows the loading message (the spelling test hides it again when it comes back), closes
@@ -57,7 +51,6 @@ private:
     ExtractedFile m_movieFile;
     std::string m_movieEntry;
     int m_rewardCount = 0;
-    bool m_closing = false;
 };
 
 } // namespace hc::student

@@ -101,11 +101,7 @@ TDigitBox* scoreCounter(QWidget* parent, const char* name, const QString& access
 // test, MS is the monotonic clock in milliseconds), so an end-to-end run knows when the word
 // is up or the answer box is ready, and a benchmark can time them.
 void traceStep(const char* event, std::size_t word) {
-    static const bool on = [] {
-        const char* trace = std::getenv("HC_TRACE");
-        return trace != nullptr && std::strcmp(trace, "1") == 0;
-    }();
-    if (!on) {
+    if (!traceRequested()) {
         return;
     }
     timespec now{};
@@ -131,7 +127,7 @@ private:
 } // namespace
 
 TWordTest::TWordTest(ProgramState& program, QWidget* parent)
-    : QDialog(parent), m_program(program) {
+    : ClosingOnPurposeDialog(parent), m_program(program) {
     setObjectName(QStringLiteral("WordTest"));
     setUpWindow(*this, QStringLiteral("Spelling Test"), QSize(425, 268),
                 WindowKind::FixedMinimiseOnly);
@@ -477,25 +473,9 @@ void TWordTest::CancelBtnClick() {
     closeScreen();
 }
 
-void TWordTest::closeScreen() {
-    m_closing = true;
-    done(QDialog::Accepted);
-}
-
-void TWordTest::reject() {
+void TWordTest::escapeOrCloseBox() {
+    // Escape and the window's close are Exit, refused as Exit is.
     CancelBtnClick();
-}
-
-void TWordTest::closeEvent(QCloseEvent* event) {
-    // The window's close is Exit, refused as Exit is.
-    if (!m_closing) {
-        CancelBtnClick();
-    }
-    if (m_closing) {
-        QDialog::closeEvent(event);
-    } else {
-        event->ignore();
-    }
 }
 
 } // namespace hc::student

@@ -1,9 +1,8 @@
 #pragma once
 
 #include "student/shell/extracted_file.h"
+#include "student/shell/screen_kit.h"
 #include "student/spelltest/scored_test.h"
-
-#include <QDialog>
 
 class QFrame;
 class QLabel;
@@ -41,7 +40,7 @@ class ProgramState;
 // answer's handling runs to its end (the next card is started, or a finished test is
 // recorded), then the screen closes and no reward follows. Elsewhere it closes at once, and a
 // test under way stores nothing.
-class TWordTest : public QDialog {
+class TWordTest : public ClosingOnPurposeDialog {
     Q_OBJECT
 
 public:
@@ -78,11 +77,8 @@ public:
     // True once an accepted Exit waits for the answer's handling to end.
     bool closeRequested() const { return m_closeRequested; }
 
-    // Escape is Exit.
-    void reject() override;
-
 protected:
-    void closeEvent(QCloseEvent* event) override;
+    void escapeOrCloseBox() override;
 
 private:
     void ShowNextWord();
@@ -90,7 +86,6 @@ private:
     void PlayWrongAnimation();
     void showScore();
     void recordResult();
-    void closeScreen();
 
     ProgramState& m_program;
     Narrator* m_narrator = nullptr;
@@ -121,7 +116,6 @@ private:
     int m_cardPhase = 0;
     bool m_answering = false;
     bool m_closeRequested = false;
-    bool m_closing = false;
 };
 
 } // namespace hc::student
