@@ -26,6 +26,9 @@ hc_prepare_program_dir() {
     # open must not make this one refuse to start as a second copy.
     export XDG_RUNTIME_DIR="$HC_DIR/run"
     mkdir -p -m 700 "$XDG_RUNTIME_DIR"
+    # A start without DATA.ERF in its folder goes to the default class folder: the journey's
+    # own, never the home of whoever runs the journeys.
+    export XDG_DATA_HOME="$HC_DIR/data"
 }
 
 # hc_start PROGRAM [ARGS...]: starts a program of the program directory in the background,
