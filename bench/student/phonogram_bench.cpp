@@ -132,7 +132,7 @@ void OpenPuzzleScreen(benchmark::State& state) {
         }
         state.SetIterationTime(static_cast<double>(paint.paintedAt) / 1e9);
         // The menu greets a second after it comes back; not while this measures.
-        menu.narrator().startTimer().stop();
+        menu.narrator().stopGreeting();
         QCoreApplication::processEvents();
     }
 }
@@ -143,7 +143,7 @@ void DealToPiecesLoaded(benchmark::State& state) {
     for (auto _ : state) {
         TPhonoForm form(*program.state);
         form.FormCreate();
-        form.narrator().startTimer().stop(); // no greeting: Exit is taken at once
+        form.narrator().stopGreeting(); // no greeting: Exit is taken at once
         QCoreApplication::processEvents();
 
         // The first event handled after Go is handled inside the wait for the flight: by then
