@@ -154,8 +154,7 @@ void TLoginForm::FormCreate() {
     // A list that cannot be read is reported, and the child can still make a new user: the
     // bee comes in and the loading message goes either way.
     const bool filled = m_program.app().guard([this] { fillUserList(); });
-    m_narrator->enter();
-    m_program.hideLoadingMessage();
+    enterScreen(*this, *m_narrator, m_program, false); // exec() shows the screen
     if (!filled) {
         m_pages->setCurrentWidget(m_newUserTab);
     } else {

@@ -240,12 +240,7 @@ void TPhonoForm::FormCreate() {
     m_phonoSnd->setFileName(QString::fromStdString(m_phonoSndFile.name()));
     m_phonoSnd->open(Notify::No);
 
-    // EnterScreen.
-    m_narrator->enter();
-    m_program.hideLoadingMessage();
-    show();
-    raise();
-    activateWindow();
+    enterScreen(*this, *m_narrator, m_program);
 }
 
 void TPhonoForm::FormDestroy() {

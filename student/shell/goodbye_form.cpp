@@ -82,8 +82,7 @@ TGoodByeForm::~TGoodByeForm() = default;
 
 void TGoodByeForm::FormCreate() {
     m_menu.LeaveScreen();
-    m_narrator->enter();
-    m_program.hideLoadingMessage();
+    enterScreen(*this, *m_narrator, m_program, false); // exec() shows the screen
 }
 
 void TGoodByeForm::FormDestroy() {

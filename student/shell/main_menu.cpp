@@ -230,14 +230,9 @@ bool TMainMenuForm::firstLogin() {
 }
 
 void TMainMenuForm::EnterScreen() {
-    m_narrator->enter();
-    m_program.hideLoadingMessage();
-    if (m_endRequested) {
-        return; // the program ends as soon as the event loop runs; the menu is never seen
-    }
-    show();
-    raise();
-    activateWindow();
+    // When the end is requested the program ends as soon as the event loop runs: the menu is
+    // never seen.
+    enterScreen(*this, *m_narrator, m_program, !m_endRequested);
 }
 
 void TMainMenuForm::LeaveScreen() {

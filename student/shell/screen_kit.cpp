@@ -3,6 +3,7 @@
 #include "platform/desktop/display.h"
 #include "content/pictures.h"
 #include "platform/media/media_system.h"
+#include "student/shell/narrator.h"
 #include "student/shell/program_state.h"
 
 #include <QCloseEvent>
@@ -102,6 +103,16 @@ void centreOnDesktop(QWidget& window) {
     const QSize size = window.size();
     window.move(desktop.x() + (desktop.width() - size.width()) / 2,
                 desktop.y() + (desktop.height() - size.height()) / 2);
+}
+
+void enterScreen(QWidget& screen, Narrator& bee, ProgramState& program, bool showScreen) {
+    bee.enter();
+    program.hideLoadingMessage();
+    if (showScreen) {
+        screen.show();
+        screen.raise();
+        screen.activateWindow();
+    }
 }
 
 void placeControl(QWidget& control, const char* objectName, QRect geometry,

@@ -18,6 +18,7 @@ class MediaSystem;
 
 namespace hc::student {
 
+class Narrator;
 class ProgramState;
 
 // The grey of the bee's panel and of the puzzle.
@@ -49,6 +50,12 @@ void setUpWindow(QWidget& window, const QString& caption, QSize clientSize, Wind
                  bool stayOnTop = true, bool centred = true);
 // Places `window` in the middle of the desktop.
 void centreOnDesktop(QWidget& window);
+
+// A screen with the bee becoming active, the same on every screen: the bee's part first (its
+// animations opened, idling unless it talks, its greeting where its setup says so), then the
+// loading message goes and, when `showScreen`, the screen comes up on top and active (a screen
+// in its own modal showing is shown by that).
+void enterScreen(QWidget& screen, Narrator& bee, ProgramState& program, bool showScreen = true);
 
 // Sets a control's object name, accessible name and geometry in one step: a screen's layout
 // is a block of these calls. An empty accessible name leaves the control's own (its caption).

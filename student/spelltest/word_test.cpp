@@ -304,11 +304,7 @@ void TWordTest::FormDestroy() {
 }
 
 void TWordTest::EnterScreen() {
-    m_narrator->enter();
-    m_program.hideLoadingMessage();
-    show();
-    raise();
-    activateWindow();
+    enterScreen(*this, *m_narrator, m_program);
 }
 
 void TWordTest::LeaveScreen() {
