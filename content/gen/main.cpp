@@ -19,6 +19,7 @@
 
 #include "content/gen/art.h"
 #include "content/gen/generators.h"
+#include "content/gen/offscreen.h"
 #include "content/gen/school_pictures.h"
 
 #include "archive/error.h"
@@ -27,10 +28,6 @@
 
 #include <QCoreApplication>
 #include <QGuiApplication>
-
-extern "C" {
-#include <libavutil/log.h>
-}
 
 #include <algorithm>
 #include <cctype>
@@ -173,20 +170,6 @@ void writeManifest(const std::string& out, const std::string& visualDir, int puz
     writeIfChanged(out + ".fingerprint", fingerprint);
 }
 
-// Qt's note that XDG_RUNTIME_DIR is unset (usual for a build without a desktop session) means
-// nothing to a tool that keeps no runtime files; everything else Qt says is passed on.
-QtMessageHandler g_qtHandler = nullptr;
-void quietQtMessages(QtMsgType type, const QMessageLogContext& context, const QString& message) {
-    if (message.startsWith(QLatin1String("QStandardPaths: XDG_RUNTIME_DIR"))) {
-        return;
-    }
-    if (g_qtHandler) {
-        g_qtHandler(type, context, message);
-    } else {
-        std::fprintf(stderr, "%s\n", qPrintable(message));
-    }
-}
-
 int usage() {
     std::fputs("usage: hc_artgen pictures|bee OUTDIR\n"
                "       hc_artgen icons OUTDIR STUDENT OPTIONS\n"
@@ -202,10 +185,8 @@ int usage() {
 
 int main(int argc, char** argv) {
     // Drawing text needs a GUI application, but never a display.
-    qputenv("QT_QPA_PLATFORM", "offscreen");
+    hc::content::startOffscreen();
     qputenv("QT_QPA_FONTDIR", "/usr/share/fonts");
-    av_log_set_level(AV_LOG_ERROR);
-    g_qtHandler = qInstallMessageHandler(quietQtMessages);
     if (argc < 3) {
         return usage();
     }

@@ -388,17 +388,7 @@ QImage puzzleFrame(int k, double t, int frame) {
     QPainter p(&image);
     prepare(p);
     paintPuzzle(p, k, t, frame);
-    if (t > 0) {
-        // Sparkles celebrate the finished picture.
-        Rng rng(static_cast<unsigned>(k) + 40);
-        for (int i = 0; i < 6; ++i) {
-            const QPointF at(rng.range(10, 131), rng.range(10, 123));
-            const double life = std::sin(clamp01(t * 3 - i * 0.3) * kPi);
-            if (life > 0) {
-                drawSparkle(p, at, 7 * life, QColor(0xFF, 0xF8, 0xD0));
-            }
-        }
-    }
+    drawFinishSparkles(p, k, t);
     p.setPen(QPen(palette::kOutline, 1));
     p.setBrush(Qt::NoBrush);
     p.drawRect(QRectF(0.5, 0.5, image.width() - 1, image.height() - 1));

@@ -49,20 +49,25 @@ QImage schoolFrame(const QImage& still, int k, double t) {
     p.translate(-still.width() / 2.0, -still.height() / 2.0);
     p.drawImage(0, 0, still);
     p.resetTransform();
-    if (t > 0) {
-        Rng rng(static_cast<unsigned>(k) + 40);
-        for (int i = 0; i < 6; ++i) {
-            const QPointF at(rng.range(10, 131), rng.range(10, 123));
-            const double life = std::sin(clamp01(t * 3 - i * 0.3) * kPi);
-            if (life > 0) {
-                drawSparkle(p, at, 7 * life, QColor(0xFF, 0xF8, 0xD0));
-            }
-        }
-    }
+    drawFinishSparkles(p, k, t);
     return image;
 }
 
 } // namespace
+
+void drawFinishSparkles(QPainter& p, int k, double t) {
+    if (t <= 0) {
+        return;
+    }
+    Rng rng(static_cast<unsigned>(k) + 40);
+    for (int i = 0; i < 6; ++i) {
+        const QPointF at(rng.range(10, 131), rng.range(10, 123));
+        const double life = std::sin(clamp01(t * 3 - i * 0.3) * kPi);
+        if (life > 0) {
+            drawSparkle(p, at, 7 * life, QColor(0xFF, 0xF8, 0xD0));
+        }
+    }
+}
 
 void writePuzzle(const std::string& outDir, int k, const QImage& still, const Sound& sound,
                  int frames, const std::function<QImage(int frame, double t)>& frameAt) {

@@ -8,6 +8,8 @@
 
 #include <QImage>
 
+class QPainter;
+
 #include <functional>
 #include <string>
 #include <vector>
@@ -22,6 +24,10 @@ inline constexpr int kPuzzleMinimumFrames = 45;
 // puzzle's size) and a movie of `frames` frames from `frameAt`, with `sound` as its track.
 void writePuzzle(const std::string& outDir, int k, const QImage& still, const Sound& sound,
                  int frames, const std::function<QImage(int frame, double t)>& frameAt);
+
+// The sparkles that celebrate finished puzzle `k` at time `t` of its movie (0 to 1): the same
+// for a drawn puzzle and a school's picture.
+void drawFinishSparkles(QPainter& p, int k, double t);
 
 // A school's picture as the puzzle shows it: read strictly (readSchoolPicture), scaled to cover
 // the puzzle's frame and its middle cut out.

@@ -13,6 +13,7 @@
 
 #include "content/audio/clip.h"
 #include "content/entry_names.h"
+#include "content/gen/offscreen.h"
 #include "content/gen/school_pictures.h"
 #include "content/gen/school_puzzles.h"
 #include "content/gen/sound.h"
@@ -25,10 +26,6 @@
 #include "datafiles/class_folder.h"
 
 #include <QGuiApplication>
-
-extern "C" {
-#include <libavutil/log.h>
-}
 
 #include <algorithm>
 #include <cstdio>
@@ -63,20 +60,6 @@ void say(const std::string& text) {
 void complain(const std::string& text) {
     std::fflush(stdout);
     std::fputs((text + "\n").c_str(), stderr);
-}
-
-// Qt's note that XDG_RUNTIME_DIR is unset (usual without a desktop session) is dropped; every
-// other message is passed on.
-QtMessageHandler g_qtHandler = nullptr;
-void quietQtMessages(QtMsgType type, const QMessageLogContext& context, const QString& message) {
-    if (message.startsWith(QLatin1String("QStandardPaths: XDG_RUNTIME_DIR"))) {
-        return;
-    }
-    if (g_qtHandler) {
-        g_qtHandler(type, context, message);
-    } else {
-        std::fprintf(stderr, "%s\n", qPrintable(message));
-    }
 }
 
 int usage() {
@@ -452,11 +435,8 @@ int run(const Options& options) {
 } // namespace
 
 int main(int argc, char** argv) {
-    // Puzzles are painted off screen: no display is needed, and none of the notes that the
-    // graphics libraries print for a desktop session means anything here.
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    av_log_set_level(AV_LOG_ERROR);
-    g_qtHandler = qInstallMessageHandler(quietQtMessages);
+    // Puzzles are painted off screen.
+    hc::content::startOffscreen();
     // The class folder is found as the programs find it, so the archive written is the one
     // they open.
     std::string optionError;
