@@ -5,6 +5,7 @@
 // storage; target 20 ms on a local disk). Run from a release build:
 // build/run/bench/datafiles/history_bench
 
+#include "bench/datafiles/class_history.h"
 #include "datafiles/file_ops.h"
 #include "datafiles/history.h"
 
@@ -16,10 +17,8 @@
 
 namespace {
 
-constexpr int kLines = 200000;
-constexpr int kChildLines = 5000;
-constexpr int kChildren = 30;
-const char* const kChild = "Zoë Example";
+using hc::bench::kChild;
+using hc::bench::kChildLines;
 
 // The history in a folder of its own, written once for the whole run: the child's lines are
 // spread evenly through the class's, twenty-word tests and a puzzle now and then.
@@ -32,32 +31,7 @@ public:
         }
         m_folder = folder;
         m_path = m_folder + "/HISTORY.CSV";
-        std::string bytes = std::string(hc::kHistoryHeader) + "\r\n";
-        // The child's lines come as whole tests: every 40th run of twenty lines.
-        const int every = kLines / kChildLines;
-        for (int i = 0; i < kLines; ++i) {
-            hc::HistoryEntry entry;
-            const int day = i / 4000;
-            char time[40];
-            std::snprintf(time, sizeof time, "2026-%02d-%02dT%02d:%02d:00+01:00", 1 + day / 28,
-                          1 + day % 28, 8 + (i / 20) % 8, (i / 20) % 60);
-            entry.time = time;
-            entry.user = (i / 20) % every == 0 ? std::string(kChild)
-                                               : "Student " + std::to_string(i % kChildren);
-            if (i % 41 == 0) {
-                entry.activity = hc::HistoryActivity::Phonogram;
-                entry.puzzle = i % 12;
-                entry.rightClicks = 16;
-                entry.wrongClicks = i % 9;
-                entry.percent = 1600 / (16 + i % 9);
-            } else {
-                entry.word = "word" + std::to_string(i % 300);
-                entry.answer = i % 7 == 0 ? "wrod" : entry.word;
-                entry.right = i % 7 != 0;
-                entry.test = 1 + (i / 20) % 3;
-            }
-            bytes += hc::formatHistoryLine(entry);
-        }
+        const std::string bytes = hc::bench::classHistoryBytes();
         std::FILE* file = std::fopen(m_path.c_str(), "wb");
         std::fwrite(bytes.data(), 1, bytes.size(), file);
         std::fclose(file);
