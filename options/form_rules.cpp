@@ -256,6 +256,30 @@ std::string unstorableLineMessage(const EncodedWordList& encoded) {
            encoded.unstorable;
 }
 
+ImportedWords importWordList(FileOps& ops, const std::string& path) {
+    const WordListLoad words = loadWordList(ops, path);
+    ImportedWords result;
+    if (!words.opened) {
+        result.problem = "Can't open file " + path;
+        return result;
+    }
+    for (std::size_t i = 0; i < words.text.size(); ++i) {
+        if (i > 0) {
+            result.memoText += '\n';
+        }
+        result.memoText += words.text[i];
+    }
+    return result;
+}
+
+bool exitWritesWordList(std::string_view target, bool targetExists, std::string_view wordsFile,
+                        bool edited) {
+    if (!targetExists) {
+        return true;
+    }
+    return edited && !wordsFile.empty() && target == wordsFile;
+}
+
 StoredPath storedPathOf(std::string_view utf8Path, std::string_view label, bool mayBeEmpty) {
     StoredPath result;
     const std::string field = "\"" + std::string(label) + "\"";

@@ -1,9 +1,11 @@
 #pragma once
 
 // The rules of the options form that need no widgets: reading the number fields back, what the
-// student program can use, the word counter's wording, and what the data files can store.
+// student program can use, the word counter's wording, what the data files can store, what an
+// import reads and when Exit writes the word list.
 // Texts here are UTF-8, as the fields hold them; stored texts are Windows-1252.
 
+#include "datafiles/file_ops.h"
 #include "datafiles/settings.h"
 #include "datafiles/word_list.h"
 
@@ -70,6 +72,25 @@ EncodedWordList encodeWordList(const std::vector<std::string>& utf8Lines,
                                WordListEncoding encoding = WordListEncoding::Windows1252);
 // "Line N of the word list holds characters the word list file cannot store: X".
 std::string unstorableLineMessage(const EncodedWordList& encoded);
+
+// What importing the word list at the native `path` puts in the memo: its lines in UTF-8, '\n'
+// between them. Lists from today's editors are UTF-8, the program's own Windows-1252: each is
+// read as what it is (the words are still written in the encoding of the list they replace).
+// A file that cannot be read gives "Can't open file PATH" and no words.
+struct ImportedWords {
+    std::string memoText;
+    std::string problem; // empty when the file was read
+    bool ok() const { return problem.empty(); }
+};
+ImportedWords importWordList(FileOps& ops, const std::string& path);
+
+// Whether Exit writes the memo's words to `target`, the list the Word List file field names:
+// always when no such file exists yet (a new list starts from them); otherwise only when it is
+// `wordsFile`, the file the words belong to (empty when they belong to none), and the teacher
+// changed them (or saved them on leaving the page). So a list nobody edited is never rewritten
+// and another list is never replaced by these words.
+bool exitWritesWordList(std::string_view target, bool targetExists, std::string_view wordsFile,
+                        bool edited);
 
 // A path typed into a file-name field, as the settings store it (Windows-1252, at most 255
 // bytes), or the reason it cannot be stored, naming the field by `label`. An empty field is

@@ -7,6 +7,7 @@
 // the PDF written. Goal: at most 3 s and a PDF of at most 5 MB (counter pdf_MB), every page text.
 // PrintWordList/10000: ten thousand words, the same way (no goal of its own; for comparison).
 
+#include "options/pages/users_page.h"
 #include "options/user_print_form.h"
 #include "options/word_print_form.h"
 #include "platform/desktop/application.h"
@@ -24,17 +25,6 @@
 #include <memory>
 
 namespace {
-
-struct Column {
-    const char* caption;
-    int width;
-};
-// The Users page's columns.
-constexpr Column kUserColumns[] = {{"Name", 80},
-                                   {"Score", 40},
-                                   {"Program Runs", 79},
-                                   {"Spelling Test", 73},
-                                   {"Phonogram Puzzle", 116}};
 
 struct Program {
     Program() {
@@ -66,14 +56,7 @@ Program* g_program = nullptr;
 // A Users page of `count` users as the options form fills it.
 std::unique_ptr<QTreeWidget> usersPage(int count) {
     auto list = std::make_unique<QTreeWidget>();
-    QStringList captions;
-    for (const Column& column : kUserColumns) {
-        captions << column.caption;
-    }
-    list->setHeaderLabels(captions);
-    for (int c = 0; c < static_cast<int>(std::size(kUserColumns)); ++c) {
-        list->setColumnWidth(c, kUserColumns[c].width);
-    }
+    hc::UsersPage::setUpColumns(*list);
     for (int i = 0; i < count; ++i) {
         char name[32];
         std::snprintf(name, sizeof name, "Pupil %05d", i);

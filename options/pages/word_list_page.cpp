@@ -17,7 +17,6 @@
 #include <QTextBlock>
 #include <QTextDocument>
 #include <QToolBar>
-#include <QVBoxLayout>
 
 #include <filesystem>
 #include <utility>
@@ -25,12 +24,6 @@
 namespace hc {
 
 namespace {
-
-constexpr const char* kCaption = "Honeycombwordsmiths Options";
-
-QString shown(std::string_view stored) {
-    return QString::fromStdString(cp1252ToUtf8(stored));
-}
 
 std::vector<std::string> utf8Lines(const QStringList& lines) {
     std::vector<std::string> result;
@@ -45,7 +38,7 @@ std::vector<std::string> utf8Lines(const QStringList& lines) {
 
 WordListPage::WordListPage(Application& application, TWordPrintForm& print,
                            ImportChooser chooseImport)
-    : m_application(application), m_print(print), m_chooseImport(std::move(chooseImport)) {
+    : OptionsPage(application), m_print(print), m_chooseImport(std::move(chooseImport)) {
     setObjectName("WordList");
     QToolBar* bar = addPageToolBar(*this, "WordToolBar");
     addToolButton(*bar, application, "ClearBtn", "Clear word list", pictures::kToolClear,
@@ -84,11 +77,7 @@ WordListPage::WordListPage(Application& application, TWordPrintForm& print,
         WordEditChange();
     });
 
-    auto* layout = new QVBoxLayout(this);
-    layout->setContentsMargins(0, 0, 0, 0);
-    layout->setSpacing(0);
-    layout->addWidget(bar);
-    layout->addWidget(m_wordEdit);
+    fillUnderToolBar(*this, *bar, *m_wordEdit);
 }
 
 // --- The words and their file -----------------------------------------------------------------
@@ -152,11 +141,10 @@ std::optional<std::string> WordListPage::problem(const std::string& storedPath) 
 }
 
 bool WordListPage::writesTo(const std::string& storedPath) const {
+    // A file that cannot even be looked at counts as there.
     std::error_code error;
-    if (!std::filesystem::exists(nativePath(storedPath), error) && !error) {
-        return true;
-    }
-    return m_edited && !m_file.empty() && storedPath == m_file;
+    const bool exists = std::filesystem::exists(nativePath(storedPath), error) || error;
+    return exitWritesWordList(storedPath, exists, m_file, m_edited);
 }
 
 std::optional<std::string> WordListPage::bytesOnDisk(const std::string& storedPath) {
@@ -175,11 +163,11 @@ bool WordListPage::mayReplace(const std::string& storedPath) {
     if (storedPath != m_file || bytesOnDisk(storedPath) == m_onDisk) {
         return true;
     }
-    return askYesNo(m_application.messageBoxes(),
+    return askYesNo(application().messageBoxes(),
                     QString("The word list file %1 was changed by another program since it was "
                             "read here. Replace it with the words of the Word List page?")
-                        .arg(shown(storedPath)),
-                    kCaption, MessageIcon::Warning);
+                        .arg(shownText(storedPath)),
+                    kOptionsFormCaption, MessageIcon::Warning);
 }
 
 void WordListPage::save(const std::string& storedPath) {
@@ -195,15 +183,14 @@ void WordListPage::save(const std::string& storedPath) {
 }
 
 bool WordListPage::mayLeave() {
-    switch (askYesNoCancel(m_application.messageBoxes(), "Do you want to save this word list?",
-                           kCaption)) {
+    switch (askYesNoCancel(application().messageBoxes(), "Do you want to save this word list?",
+                           kOptionsFormCaption)) {
     case MessageAnswer::Cancel:
         return false;
     case MessageAnswer::Yes: {
         const std::string file = textOf(Settings.WordFile);
         if (const std::optional<std::string> wrong = problem(file)) {
-            showMessage(m_application.messageBoxes(), QString::fromStdString(*wrong), kCaption,
-                        MessageIcon::Error);
+            tell(QString::fromStdString(*wrong), MessageIcon::Error);
             return false;
         }
         if (!mayReplace(file)) {
@@ -236,31 +223,25 @@ void WordListPage::WordEditChange() {
 }
 
 void WordListPage::ClearBtnClick() {
-    if (askYesNo(m_application.messageBoxes(), "Are you sure you want to clear the word list?",
-                 kCaption)) {
+    if (askYesNo(application().messageBoxes(), "Are you sure you want to clear the word list?",
+                 kOptionsFormCaption)) {
         m_wordEdit->clear();
     }
     WordEditChange();
 }
 
 void WordListPage::ImportBtnClick() {
-    if (!askYesNo(m_application.messageBoxes(), "Are you sure you want to replace this word list?",
-                  kCaption)) {
+    if (!askYesNo(application().messageBoxes(), "Are you sure you want to replace this word list?",
+                  kOptionsFormCaption)) {
         return;
     }
     const QString chosen = m_chooseImport();
     if (!chosen.isEmpty()) {
-        // Lists from today's editors are UTF-8, the program's own Windows-1252: each is read as
-        // what it is. The words are still written in the encoding of the list they replace.
-        const WordListLoad words = loadWordList(FileOps::system(), chosen.toStdString());
-        if (!words.opened) {
-            throw Error("Can't open file " + chosen.toStdString());
+        const ImportedWords words = importWordList(FileOps::system(), chosen.toStdString());
+        if (!words.ok()) {
+            throw Error(words.problem);
         }
-        QStringList imported;
-        for (const std::string& line : words.text) {
-            imported << QString::fromStdString(line);
-        }
-        m_wordEdit->setPlainText(imported.join(QLatin1Char('\n')));
+        m_wordEdit->setPlainText(QString::fromStdString(words.memoText));
     }
     WordEditChange();
 }

@@ -79,7 +79,6 @@ private:
     // The bytes a file holds now; nothing when it is not there or cannot be read.
     static std::optional<std::string> bytesOnDisk(const std::string& storedPath);
 
-    Application& m_application;
     TWordPrintForm& m_print;
     ImportChooser m_chooseImport;
     QLabel* m_numberOfWords = nullptr;

@@ -3,6 +3,8 @@
 
 #include "options/form_rules.h"
 
+#include "temp_dir.h"
+
 #include <gtest/gtest.h>
 
 #include <cstddef>
@@ -239,6 +241,67 @@ TEST(StoredTexts, PathsFitTheirFieldInWindows1252) {
     for (const auto& row : rows) {
         SCOPED_TRACE(row.path);
         EXPECT_EQ(hc::storedPathOf(row.path, "Word List file").problem, row.problem);
+    }
+}
+
+using ImportTest = hc::test::TempDirTest;
+
+// Each imported list is read as what it is; the memo shows its lines, blank ones included.
+TEST_F(ImportTest, ReadsEachListInItsOwnEncoding) {
+    const struct {
+        const char* what;
+        std::string bytes;
+        const char* memo;
+    } rows[] = {
+        {"UTF-8 with a byte-order mark",
+         "\xEF\xBB\xBF"
+         "cr\xC3\xA8me\nbr\xC3\xBBl\xC3\xA9\n",
+         "cr\xC3\xA8me\nbr\xC3\xBBl\xC3\xA9"},
+        {"UTF-8 without one", "voil\xC3\xA0\r\n", "voil\xC3\xA0"},
+        {"Windows-1252", "cr\xE8me\r\nna\xEFve\r\n\x80uro",
+         "cr\xC3\xA8me\nna\xC3\xAFve\n\xE2\x82\xACuro"},
+        {"mixed line ends, blank lines kept", "cat\r\rdog\n\n owl \r\n", "cat\n\ndog\n\n owl "},
+        {"empty", "", ""},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.what);
+        hc::test::writeFile(path("list.txt"), row.bytes);
+        const hc::ImportedWords words = hc::importWordList(hc::FileOps::system(), path("list.txt"));
+        EXPECT_TRUE(words.ok()) << words.problem;
+        EXPECT_EQ(words.memoText, row.memo);
+    }
+    std::filesystem::create_directory(path("folder.txt"));
+    for (const char* name : {"missing.txt", "folder.txt"}) {
+        SCOPED_TRACE(name);
+        const hc::ImportedWords words = hc::importWordList(hc::FileOps::system(), path(name));
+        EXPECT_EQ(words.problem, "Can't open file " + path(name));
+        EXPECT_EQ(words.memoText, "");
+    }
+}
+
+// Faults guarded against: Exit overwrote another list with the memo's words, rewrote a list
+// nobody edited, and never created a list named in the field that did not exist yet.
+TEST(ExitWritesWordList, OnlyToTheWordsOwnFileWhenEditedOrToANewOne) {
+    const struct {
+        const char* what;
+        const char* target;
+        bool exists;
+        const char* wordsFile;
+        bool edited;
+        bool writes;
+    } rows[] = {
+        {"a new list", "week3.txt", false, "WORDLIST.TXT", false, true},
+        {"a new list, the words of an unread one", "week3.txt", false, "", true, true},
+        {"its own list, edited", "WORDLIST.TXT", true, "WORDLIST.TXT", true, true},
+        {"its own list, nobody edited it", "WORDLIST.TXT", true, "WORDLIST.TXT", false, false},
+        {"another list, edited", "week2.txt", true, "WORDLIST.TXT", true, false},
+        {"another list", "week2.txt", true, "WORDLIST.TXT", false, false},
+        {"a list that could not be read", "WORDLIST.TXT", true, "", true, false},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.what);
+        EXPECT_EQ(hc::exitWritesWordList(row.target, row.exists, row.wordsFile, row.edited),
+                  row.writes);
     }
 }
 

@@ -4,6 +4,7 @@
 #include "options_fixture.h"
 
 #include "options/opt_form.h"
+#include "options/pages/directories_page.h"
 #include "options/password_form.h"
 
 #include "datafiles/settings.h"
@@ -747,11 +748,12 @@ TEST_F(OptionsProgramTest, BrowsingFillsTheFieldsAndTheFloppyDialogStartsOnRemov
     const QString root = QString::fromStdString(dir().string());
     std::filesystem::create_directories(path("run-media/anna"));
     const QStringList roots = {root + "/media", root + "/run-media"};
-    EXPECT_EQ(hc::TOptForm::floppyStartFolder(roots, "anna", "/home/anna"),
+    EXPECT_EQ(hc::DirectoriesPage::floppyStartFolder(roots, "anna", "/home/anna"),
               root + "/run-media/anna");
     std::filesystem::create_directories(path("media/anna"));
-    EXPECT_EQ(hc::TOptForm::floppyStartFolder(roots, "anna", "/home/anna"), root + "/media/anna");
-    EXPECT_EQ(hc::TOptForm::floppyStartFolder(roots, "ben", "/home/ben"), "/home/ben");
+    EXPECT_EQ(hc::DirectoriesPage::floppyStartFolder(roots, "anna", "/home/anna"),
+              root + "/media/anna");
+    EXPECT_EQ(hc::DirectoriesPage::floppyStartFolder(roots, "ben", "/home/ben"), "/home/ben");
 }
 
 // --- Users ----------------------------------------------------------------------------------
