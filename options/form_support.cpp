@@ -5,12 +5,9 @@
 #include <QAbstractButton>
 #include <QEvent>
 #include <QFont>
-#include <QGuiApplication>
 #include <QIcon>
 #include <QKeyEvent>
 #include <QPalette>
-#include <QRect>
-#include <QScreen>
 #include <QToolBar>
 #include <QToolButton>
 #include <QWidget>
@@ -44,30 +41,9 @@ private:
 
 } // namespace
 
-QFont formFont() {
-    QFont font(QStringLiteral("Liberation Sans"));
-    font.setStyleHint(QFont::SansSerif);
-    font.setPixelSize(11);
-    return font;
-}
-
-void centreOnScreen(QWidget& window) {
-    QScreen* screen = window.screen();
-    if (screen == nullptr) {
-        screen = QGuiApplication::primaryScreen();
-    }
-    if (screen == nullptr) {
-        return;
-    }
-    const QRect area = screen->availableGeometry();
-    QRect frame = window.frameGeometry();
-    frame.moveCenter(area.center());
-    window.move(frame.topLeft());
-}
-
 void setUpPrintPage(QWidget& page, const char* objectName, const char* title, QSize size) {
     page.setObjectName(objectName);
-    page.setFont(formFont());
+    page.setFont(systemFont());
     page.setWindowTitle(title);
     page.setFixedSize(size);
     page.setAutoFillBackground(true);

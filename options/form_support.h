@@ -1,12 +1,14 @@
 #pragma once
 
-// What the options program's screens share: the application's title, their font, and placing a
-// window in the middle of the screen.
+// What the options program's screens share beyond the kit of both programs
+// (platform/desktop/ui_kit.h: place(), systemFont(), centreOnScreen()): the application's title,
+// the print page, Enter on tool and radio buttons and the pages' tool bars.
+
+#include "platform/desktop/ui_kit.h"
 
 #include <functional>
 
 class QAbstractButton;
-class QFont;
 class QSize;
 class QString;
 class QToolBar;
@@ -19,10 +21,6 @@ class Application;
 
 // The application's title, the caption of the standard error box.
 inline constexpr const char* kOptionsTitle = "Honeycombsettings";
-
-// The screens' font: a plain sans serif of 11 logical pixels, the size the layouts are drawn
-// for. Sized in pixels, so the layouts hold whatever the display's dots per inch.
-QFont formFont();
 
 // Sets up a print form: a white page of `size` pixels, never shown on the screen, whose
 // picture is printed.
@@ -41,9 +39,5 @@ QToolBar* addPageToolBar(QWidget& page, const char* name);
 QToolButton* addToolButton(QToolBar& bar, Application& application, const char* name,
                            const QString& tip, const char* picture,
                            const std::function<void()>& click);
-
-// Moves a top-level window to the middle of the screen it is on (the primary one before it is
-// shown), inside the area that task bars and panels leave free.
-void centreOnScreen(QWidget& window);
 
 } // namespace hc

@@ -75,7 +75,7 @@ TOptForm::TOptForm(Application& application, TUserPrintForm& userPrint, TWordPri
                           Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint),
       m_application(application), m_fileDialog(realFileDialog) {
     setObjectName("OptForm");
-    setFont(formFont());
+    setFont(systemFont());
     pictures::registerPictures();
     setWindowTitle(kCaption);
     setFixedSize(kClientSize);

@@ -36,7 +36,7 @@ const QColor kHeadingColour(Qt::red);
 TPasswordForm::TPasswordForm(Application& application, QWidget* parent)
     : QDialog(parent, Qt::Window | Qt::FramelessWindowHint), m_application(application) {
     setObjectName("PasswordForm");
-    setFont(formFont());
+    setFont(systemFont());
     // Frameless, but still named for the task switcher, window tools and screen readers.
     setWindowTitle(kCaption);
     setFixedSize(kClientSize);

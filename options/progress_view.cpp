@@ -24,7 +24,6 @@
 #include <chrono>
 #include <cmath>
 #include <cstdio>
-#include <cstdlib>
 #include <string_view>
 
 namespace hc {
@@ -377,7 +376,7 @@ TProgressView::TProgressView(Application& application, const std::string& stored
       m_saveDialog(askListFile) {
     setObjectName("ProgressView");
     setWindowTitle(QString("Progress of %1").arg(fromUtf8(m_user)));
-    setFont(formFont());
+    setFont(systemFont());
     setFixedSize(kViewSize);
 
     m_titleLbl =
@@ -456,8 +455,7 @@ void TProgressView::FormCreate() {
 void TProgressView::traceView(std::chrono::steady_clock::time_point started) const {
     // A measuring and driving aid, on with HC_TRACE=1 as the student program's: what the view
     // shows, for the end-to-end run that cannot read the screen, and how long it took to fill.
-    const char* trace = std::getenv("HC_TRACE");
-    if (trace == nullptr || *trace == '\0' || std::string_view(trace) == "0") {
+    if (!traceRequested()) {
         return;
     }
     for (const ChartPoint& point : m_chart->points()) {

@@ -27,7 +27,7 @@ struct Shape {
 };
 
 const std::array<Shape, 7> kShapes = {{
-    {"Shape1", QRect(8, 8, 385, 209), true, true, QColor(0xC0, 0xC0, 0xC0)},
+    {"Shape1", QRect(8, 8, 385, 209), true, true, kSilver},
     {"Shape4", QRect(312, 64, 73, 145), true, false, Qt::white},
     {"Shape3", QRect(16, 64, 369, 121), true, false, Qt::white},
     {"Shape6", QRect(16, 88, 369, 25), false, true, {}},

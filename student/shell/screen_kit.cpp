@@ -1,6 +1,5 @@
 #include "student/shell/screen_kit.h"
 
-#include "platform/desktop/display.h"
 #include "content/pictures.h"
 #include "platform/media/media_system.h"
 #include "student/shell/narrator.h"
@@ -10,16 +9,11 @@
 #include <QEvent>
 #include <QApplication>
 #include <QFrame>
-#include <QGuiApplication>
 #include <QLabel>
 #include <QPushButton>
 #include <QPainter>
-#include <QScreen>
 #include <QStyle>
 #include <QWidget>
-
-#include <cstdlib>
-#include <cstring>
 
 namespace hc::student {
 namespace {
@@ -46,26 +40,11 @@ private:
 
 } // namespace
 
-bool traceRequested() {
-    static const bool on = [] {
-        const char* trace = std::getenv("HC_TRACE");
-        return trace != nullptr && std::strcmp(trace, "1") == 0;
-    }();
-    return on;
-}
-
 QFont arialFont(int pixelHeight, bool bold) {
     QFont font(QStringLiteral("Liberation Sans"));
     font.setPixelSize(pixelHeight);
     font.setBold(bold);
     font.setStyleStrategy(QFont::PreferAntialias);
-    return font;
-}
-
-QFont systemFont(int pixelHeight) {
-    QFont font(QStringLiteral("Liberation Sans"));
-    font.setStyleHint(QFont::SansSerif);
-    font.setPixelSize(pixelHeight);
     return font;
 }
 
@@ -91,18 +70,8 @@ void setUpWindow(QWidget& window, const QString& caption, QSize clientSize, Wind
     window.setAccessibleName(caption);
     window.setFixedSize(clientSize);
     if (centred) {
-        centreOnDesktop(window);
+        centreOnScreen(window);
     }
-}
-
-void centreOnDesktop(QWidget& window) {
-    const QRect desktop = hc::desktopRect();
-    if (desktop.isEmpty()) {
-        return;
-    }
-    const QSize size = window.size();
-    window.move(desktop.x() + (desktop.width() - size.width()) / 2,
-                desktop.y() + (desktop.height() - size.height()) / 2);
 }
 
 void enterScreen(QWidget& screen, Narrator& bee, ProgramState& program, bool showScreen) {
@@ -113,15 +82,6 @@ void enterScreen(QWidget& screen, Narrator& bee, ProgramState& program, bool sho
         screen.raise();
         screen.activateWindow();
     }
-}
-
-void placeControl(QWidget& control, const char* objectName, QRect geometry,
-                  const QString& accessibleName) {
-    control.setObjectName(QString::fromLatin1(objectName));
-    if (!accessibleName.isEmpty()) {
-        control.setAccessibleName(accessibleName);
-    }
-    control.setGeometry(geometry);
 }
 
 Picture::Picture(const QString& resource, QWidget* parent)

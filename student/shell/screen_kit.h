@@ -1,13 +1,16 @@
 #pragma once
 
-#include <QColor>
+// The student program's screen kit, over what both programs share (platform/desktop/ui_kit.h:
+// place(), systemFont(), centreOnScreen(), traceRequested(), kSilver).
+
+#include "platform/desktop/ui_kit.h"
+
 #include <QDialog>
-#include <QFont>
 #include <QLabel>
 #include <QPixmap>
-#include <QWidget>
 #include <QRect>
 #include <QString>
+#include <QWidget>
 
 class QFrame;
 class QPushButton;
@@ -21,17 +24,9 @@ namespace hc::student {
 class Narrator;
 class ProgramState;
 
-// The grey of the bee's panel and of the puzzle.
-inline const QColor kSilver(0xC0, 0xC0, 0xC0);
-
-// Whether the measuring and driving aids are on: HC_TRACE=1 in the environment, read once.
-bool traceRequested();
-
-// The fonts of the screens, by pixel height (layouts are logical pixels). Arial is drawn with
-// its metric twin Liberation Sans; the system font of the screens is a plain sans serif of the
-// same size.
+// Arial by pixel height (layouts are logical pixels), drawn with its metric twin Liberation
+// Sans. The screens' own font is systemFont().
 QFont arialFont(int pixelHeight, bool bold = false);
-QFont systemFont(int pixelHeight = 11);
 
 // The kinds of window the screens use. Every kind has a fixed client size.
 enum class WindowKind {
@@ -45,30 +40,15 @@ enum class WindowKind {
 };
 
 // Sets up `window` as a screen: caption, client size, kind, stay-on-top; `centred` places it in
-// the middle of the desktop.
+// the middle of the screen (centreOnScreen()).
 void setUpWindow(QWidget& window, const QString& caption, QSize clientSize, WindowKind kind,
                  bool stayOnTop = true, bool centred = true);
-// Places `window` in the middle of the desktop.
-void centreOnDesktop(QWidget& window);
 
 // A screen with the bee becoming active, the same on every screen: the bee's part first (its
 // animations opened, idling unless it talks, its greeting where its setup says so), then the
 // loading message goes and, when `showScreen`, the screen comes up on top and active (a screen
 // in its own modal showing is shown by that).
 void enterScreen(QWidget& screen, Narrator& bee, ProgramState& program, bool showScreen = true);
-
-// Sets a control's object name, accessible name and geometry in one step: a screen's layout
-// is a block of these calls. An empty accessible name leaves the control's own (its caption).
-template <class W> W* place(W* control, const char* objectName, QRect geometry,
-                            const QString& accessibleName = {});
-void placeControl(QWidget& control, const char* objectName, QRect geometry,
-                  const QString& accessibleName);
-
-template <class W> W* place(W* control, const char* objectName, QRect geometry,
-                            const QString& accessibleName) {
-    placeControl(*control, objectName, geometry, accessibleName);
-    return control;
-}
 
 // A picture stored with a screen, stretched over the control (1:1 at its designed size) and
 // enlarged smoothly on a scaled display. Clicks pass through to what lies beneath.
