@@ -163,8 +163,7 @@ void TLoginForm::FormCreate() {
 }
 
 void TLoginForm::FormDestroy() {
-    m_program.showLoadingMessage();
-    m_narrator->leave();
+    leaveScreen(*this, *m_narrator, m_program, Leaving::AlreadyGone);
     m_narrator->releaseSpeech();
 }
 

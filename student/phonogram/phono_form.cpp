@@ -252,10 +252,7 @@ void TPhonoForm::FormDestroy() {
     m_phonoVidFile.release();
     m_phonoSndFile.release();
     m_puzzleVidFile.release();
-    // LeaveScreen.
-    hide();
-    m_program.showLoadingMessage();
-    m_narrator->leave();
+    leaveScreen(*this, *m_narrator, m_program, Leaving::Hide);
     m_narrator->releaseSpeech();
 }
 

@@ -87,10 +87,8 @@ void TGoodByeForm::FormCreate() {
 
 void TGoodByeForm::FormDestroy() {
     m_exitTimer->stop();
-    if (m_answer != AnswerYes) {
-        m_program.showLoadingMessage();
-    }
-    m_narrator->leave();
+    // Yes ends the program: no loading message comes up for the menu's return.
+    leaveScreen(*this, *m_narrator, m_program, Leaving::AlreadyGone, m_answer != AnswerYes);
     m_narrator->releaseSpeech();
     if (m_answer == AnswerYes) {
         m_menu.closeMenu();

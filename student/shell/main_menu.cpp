@@ -24,7 +24,6 @@
 #include "student/shell/wallpaper.h"
 #include "student/spelltest/word_test.h"
 
-#include <QCloseEvent>
 #include <QCoreApplication>
 #include <QFrame>
 #include <QKeyEvent>
@@ -236,25 +235,13 @@ void TMainMenuForm::EnterScreen() {
 }
 
 void TMainMenuForm::LeaveScreen() {
-    hide();
-    m_program.showLoadingMessage();
-    m_narrator->leave();
+    leaveScreen(*this, *m_narrator, m_program, Leaving::Hide);
 }
 
 void TMainMenuForm::closeMenu() {
     m_endRequested = true;
-    m_closing = true;
-    close();
+    closeScreen();
     QMetaObject::invokeMethod(qApp, &QCoreApplication::quit, Qt::QueuedConnection);
-}
-
-void TMainMenuForm::closeEvent(QCloseEvent* event) {
-    // Only the good-bye screen closes the menu; the window manager's close is refused.
-    if (m_closing) {
-        QWidget::closeEvent(event);
-    } else {
-        event->ignore();
-    }
 }
 
 void TMainMenuForm::keyPressEvent(QKeyEvent* event) {

@@ -1,8 +1,7 @@
 #pragma once
 
 #include "student/shell/extracted_file.h"
-
-#include <QWidget>
+#include "student/shell/screen_kit.h"
 
 #include <functional>
 #include <memory>
@@ -24,15 +23,14 @@ class ProgramState;
 class TLoadingMsgForm;
 class TTitleForm;
 class TWallpaper;
-struct UserBar;
 
 // The student program's hub and main window. Creating it (FormCreate) runs the opening
 // sequence: settings, wallpaper, loading message, the shared bee animations, logo, title with
 // music and login. It then offers the activities, each a screen of its own that it creates,
 // shows modally and destroys; the spelling test, the phonogram puzzle, a new login and the
 // good-bye screen take its place between LeaveScreen and EnterScreen, the word list and the
-// report card open over it.
-class TMainMenuForm : public QWidget {
+// report card open over it. It closes only through the good-bye screen (closeMenu()).
+class TMainMenuForm : public ClosingOnPurposeWindow {
     Q_OBJECT
 
 public:
@@ -71,7 +69,6 @@ public:
     void BeeHelpClick(bool down);
 
 protected:
-    void closeEvent(QCloseEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
 
 private:
@@ -107,7 +104,6 @@ private:
     std::unique_ptr<TLoadingMsgForm> m_loading;
     TTitleForm* m_title = nullptr; // the title screen while it is up
     bool m_endRequested = false;
-    bool m_closing = false;
 };
 
 } // namespace hc::student

@@ -5,7 +5,6 @@
 #include "student/shell/narrator.h"
 #include "student/shell/program_state.h"
 
-#include <QCloseEvent>
 #include <QEvent>
 #include <QApplication>
 #include <QFrame>
@@ -84,6 +83,24 @@ void enterScreen(QWidget& screen, Narrator& bee, ProgramState& program, bool sho
     }
 }
 
+void leaveScreen(QWidget& screen, Narrator& bee, ProgramState& program, Leaving how,
+                 bool loadingMessage) {
+    switch (how) {
+    case Leaving::Hide:
+        screen.hide();
+        break;
+    case Leaving::HideStayingModal:
+        screen.QWidget::setVisible(false);
+        break;
+    case Leaving::AlreadyGone:
+        break;
+    }
+    if (loadingMessage) {
+        program.showLoadingMessage();
+    }
+    bee.leave();
+}
+
 Picture::Picture(const QString& resource, QWidget* parent)
     : QWidget(parent), m_pixmap(resource) {
     setAttribute(Qt::WA_TransparentForMouseEvents);
@@ -96,19 +113,13 @@ void Picture::paintEvent(QPaintEvent* /*event*/) {
 }
 
 void ClosingOnPurposeDialog::closeScreen(int result) {
-    m_closing = true;
+    allowClosing();
     done(result);
 }
 
-void ClosingOnPurposeDialog::closeEvent(QCloseEvent* event) {
-    if (!m_closing) {
-        escapeOrCloseBox();
-    }
-    if (m_closing) {
-        QDialog::closeEvent(event);
-    } else {
-        event->ignore();
-    }
+void ClosingOnPurposeWindow::closeScreen() {
+    allowClosing();
+    close();
 }
 
 QString ElidedLabel::shownText() const {

@@ -5,6 +5,7 @@
 
 #include "platform/desktop/ui_kit.h"
 
+#include <QCloseEvent>
 #include <QDialog>
 #include <QLabel>
 #include <QPixmap>
@@ -50,6 +51,23 @@ void setUpWindow(QWidget& window, const QString& caption, QSize clientSize, Wind
 // in its own modal showing is shown by that).
 void enterScreen(QWidget& screen, Narrator& bee, ProgramState& program, bool showScreen = true);
 
+// How a screen gives up its place.
+enum class Leaving {
+    // It hides (the main menu; the puzzle after its modal showing).
+    Hide,
+    // It hides as a plain window and stays in its modal showing, which a dialog's own hide would
+    // end: the spelling test while the reward movie has its place, and after its showing.
+    HideStayingModal,
+    // Its modal showing has ended and taken the window away (login, good-bye).
+    AlreadyGone,
+};
+
+// The twin of enterScreen(), the same on every screen: the screen goes as `how` says, the
+// loading message comes up unless `loadingMessage` is false (a good-bye that ends the program),
+// and the bee leaves (its greeting off where its setup says so).
+void leaveScreen(QWidget& screen, Narrator& bee, ProgramState& program, Leaving how,
+                 bool loadingMessage = true);
+
 // A picture stored with a screen, stretched over the control (1:1 at its designed size) and
 // enlarged smoothly on a scaled display. Clicks pass through to what lies beneath.
 class Picture : public QWidget {
@@ -63,23 +81,49 @@ private:
     QPixmap m_pixmap;
 };
 
-// A screen that ends only when it decides to (a movie's end, a click on its start area, an
-// answer, an accepted Exit): closeScreen() ends it. Escape and the window manager's close box
-// before that are the screen's escapeOrCloseBox(), refused by default; a screen with an Exit
-// button takes them as Exit, and its window closes only if Exit ends it there and then.
-class ClosingOnPurposeDialog : public QDialog {
+// The rule of a screen that ends only when it decides to (a movie's end, a click on its start
+// area, an answer, an accepted Exit, Yes on the good-bye screen), for a dialog and for the main
+// window alike: once the screen has allowed it (allowClosing()) its window closes. Before that
+// the window manager's close box is the screen's escapeOrCloseBox(), refused by default; a
+// screen with an Exit button takes it as Exit, and its window closes only if Exit ends it there
+// and then.
+template <class Base> class ClosingOnPurpose : public Base {
 public:
-    using QDialog::QDialog;
-    // Ends the modal showing with `result`.
-    void closeScreen(int result = QDialog::Accepted);
-    void reject() override { escapeOrCloseBox(); }
+    using Base::Base;
 
 protected:
+    void allowClosing() { m_closing = true; }
     virtual void escapeOrCloseBox() {}
-    void closeEvent(QCloseEvent* event) override;
+
+    void closeEvent(QCloseEvent* event) override {
+        if (!m_closing) {
+            escapeOrCloseBox();
+        }
+        if (m_closing) {
+            Base::closeEvent(event);
+        } else {
+            event->ignore();
+        }
+    }
 
 private:
     bool m_closing = false;
+};
+
+// A screen shown modally: closeScreen() ends it. Escape is escapeOrCloseBox() too.
+class ClosingOnPurposeDialog : public ClosingOnPurpose<QDialog> {
+public:
+    using ClosingOnPurpose::ClosingOnPurpose;
+    // Ends the modal showing with `result`.
+    void closeScreen(int result = QDialog::Accepted);
+    void reject() override { escapeOrCloseBox(); }
+};
+
+// The main window: closeScreen() closes it.
+class ClosingOnPurposeWindow : public ClosingOnPurpose<QWidget> {
+public:
+    using ClosingOnPurpose::ClosingOnPurpose;
+    void closeScreen();
 };
 
 // A label that shows its text on one line: a text too long for the label ends with an

@@ -308,11 +308,8 @@ void TWordTest::EnterScreen() {
 }
 
 void TWordTest::LeaveScreen() {
-    // Hidden as a plain window: a dialog's own hide would also end its modal showing, and the
-    // screen stays modal (in exec) while the reward movie has its place.
-    QWidget::setVisible(false);
-    m_program.showLoadingMessage();
-    m_narrator->leave();
+    // The screen stays modal (in exec) while the reward movie has its place.
+    leaveScreen(*this, *m_narrator, m_program, Leaving::HideStayingModal);
 }
 
 void TWordTest::StartBtnClick() {
