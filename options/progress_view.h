@@ -4,10 +4,9 @@
 // lists made from the words missed (one child's, or the whole class's).
 
 #include "datafiles/history.h"
+#include "options/progress_chart.h"
 
-#include <QDateTime>
 #include <QDialog>
-#include <QIcon>
 #include <QString>
 
 #include <chrono>
@@ -43,37 +42,6 @@ std::string periodStart(PracticePeriod period, std::string_view today);
 // tells the teacher what was written and how to use it. Raises the word list's message when the
 // file cannot be written.
 QString writePracticeList(const std::vector<std::string>& words, const QString& path);
-
-// One point of the chart as drawn: when, which activity, its per cent and the moving average of
-// its activity at that point.
-struct ChartPoint {
-    QDateTime when;
-    QString date; // the local date the history gives, "YYYY-MM-DD"
-    HistoryActivity activity = HistoryActivity::Spelling;
-    int percent = 0;
-    double average = 0;
-};
-
-// The chart points of a child's progress, averaged over the last kAverageOf of each activity.
-inline constexpr int kAverageOf = 5;
-std::vector<ChartPoint> chartPoints(const std::vector<ProgressPoint>& points);
-
-// The line chart of a child's per cent by date: spelling tests and puzzles each in their own
-// colour and marker (blue circles, orange squares, so that the two differ without colour too),
-// each with its moving average as a broader line. Drawn with QPainter in logical pixels, so it is
-// as sharp at any scale and prints as drawn.
-class TProgressChart : public QWidget {
-public:
-    explicit TProgressChart(QWidget* parent = nullptr);
-    void setPoints(std::vector<ChartPoint> points);
-    const std::vector<ChartPoint>& points() const { return m_points; }
-
-protected:
-    void paintEvent(QPaintEvent* event) override;
-
-private:
-    std::vector<ChartPoint> m_points;
-};
 
 // The progress view of one child: the chart, its text alternative (the table of its points),
 // the totals and the words to practise, with Print and "Make word list…". Opened from the Users
@@ -137,9 +105,5 @@ void makeClassWordList(Application& application, QWidget* parent, const std::str
 // The real dialogs.
 QString askListFile(QWidget* parent, const QString& title, const QString& suggested);
 bool askPeriod(QWidget* parent, PracticePeriod& period);
-
-// The Users page's tool button pictures, drawn here: a small line chart, and a page of lines.
-QIcon progressIcon();
-QIcon wordListIcon();
 
 } // namespace hc
