@@ -233,6 +233,8 @@ TEST_F(MainMenuTest, TheGreetingComesOneSecondAfterEveryReturnAndExitWaitsForIt)
     EXPECT_TRUE(menu->narrator().talking());
     menu->CancelBtnClick(); // while the bee speaks: nothing either
     EXPECT_TRUE(modalName().isEmpty());
+    EXPECT_FALSE(menu->close()) << "only the good-bye screen closes the menu";
+    EXPECT_TRUE(menu->isVisible());
 
     // Leaving while the bee speaks stops the speech; back again, the greeting comes anew.
     menu->LeaveScreen();
