@@ -12,6 +12,7 @@
 #include "content/pictures.h"
 #include "datafiles/settings.h"
 #include "platform/desktop/application.h"
+#include "platform/desktop/ui_kit.h"
 
 #include <QCloseEvent>
 #include <QFileDialog>
@@ -81,9 +82,7 @@ TOptForm::TOptForm(Application& application, TUserPrintForm& userPrint, TWordPri
     setFixedSize(kClientSize);
     setModal(false);
 
-    m_pageControl = new QTabWidget(this);
-    m_pageControl->setObjectName("PageControl");
-    m_pageControl->setGeometry(kPageControl);
+    m_pageControl = place(new QTabWidget(this), "PageControl", kPageControl);
     auto* tabStyle = new CompactTabStyle;
     tabStyle->setParent(m_pageControl);
     m_pageControl->tabBar()->setStyle(tabStyle);
@@ -110,12 +109,8 @@ TOptForm::TOptForm(Application& application, TUserPrintForm& userPrint, TWordPri
     connect(m_pageControl, &QTabWidget::currentChanged, this,
             [this](int index) { pageChanged(index); });
 
-    auto* cancelBtn = new QPushButton("Cancel", this);
-    cancelBtn->setObjectName("CancelBtn");
-    cancelBtn->setGeometry(kCancelBtn);
-    auto* okBtn = new QPushButton("Exit", this);
-    okBtn->setObjectName("OkBtn");
-    okBtn->setGeometry(kOkBtn);
+    auto* cancelBtn = place(new QPushButton("Cancel", this), "CancelBtn", kCancelBtn);
+    auto* okBtn = place(new QPushButton("Exit", this), "OkBtn", kOkBtn);
     okBtn->setDefault(true);
     connect(cancelBtn, &QPushButton::clicked, this, [this] { CancelBtnClick(); });
     connect(okBtn, &QPushButton::clicked, this,

@@ -5,6 +5,7 @@
 
 #include "archive/error.h"
 #include "datafiles/settings.h"
+#include "platform/desktop/ui_kit.h"
 
 #include <QButtonGroup>
 #include <QLabel>
@@ -57,25 +58,22 @@ int readWhole(const QLineEdit& field) {
 
 SpellingTestPage::SpellingTestPage(Application& application) : OptionsPage(application) {
     setObjectName("SpellingTest");
-    m_wordDelay = addField(this, "WordDelay", kWordDelay);
+    m_wordDelay = place(new QLineEdit(this), "WordDelay", kWordDelay);
     addLabel(this, "WordDelayLabel", "Number of seconds word visible:", kWordDelayLabel,
              m_wordDelay);
-    auto* greatJob = new QLabel("Show a \"Great Job\" animation when...", this);
-    greatJob->setObjectName("GreatJobLabel");
-    greatJob->setGeometry(kGreatJobLabel);
+    place(new QLabel("Show a \"Great Job\" animation when...", this), "GreatJobLabel",
+          kGreatJobLabel);
 
-    m_getPercentBtn = new QRadioButton("the student scores at least", this);
-    m_getPercentBtn->setObjectName("GetPercentBtn");
-    m_getPercentBtn->setGeometry(kGetPercentBtn);
-    m_getPercentBox = addField(this, "GetPercentBox", kGetPercentBox);
-    m_getPercentBox->setAccessibleName("the student scores at least, percent");
+    m_getPercentBtn = place(new QRadioButton("the student scores at least", this), "GetPercentBtn",
+                            kGetPercentBtn);
+    m_getPercentBox = place(new QLineEdit(this), "GetPercentBox", kGetPercentBox,
+                            "the student scores at least, percent");
     addLabel(this, "GetPercentSign", "%", kGetPercentSign, nullptr);
 
-    m_improvePercentBtn = new QRadioButton("the student reduces their  errors by", this);
-    m_improvePercentBtn->setObjectName("ImprovePercentBtn");
-    m_improvePercentBtn->setGeometry(kImprovePercentBtn);
-    m_improvePercentBox = addField(this, "ImprovePercentBox", kImprovePercentBox);
-    m_improvePercentBox->setAccessibleName("the student reduces their errors by, percent");
+    m_improvePercentBtn = place(new QRadioButton("the student reduces their  errors by", this),
+                                "ImprovePercentBtn", kImprovePercentBtn);
+    m_improvePercentBox = place(new QLineEdit(this), "ImprovePercentBox", kImprovePercentBox,
+                                "the student reduces their errors by, percent");
     addLabel(this, "ImprovePercentSign", "%", kImprovePercentSign, nullptr);
     auto* rule = new QButtonGroup(this);
     rule->addButton(m_getPercentBtn);
@@ -84,7 +82,7 @@ SpellingTestPage::SpellingTestPage(Application& application) : OptionsPage(appli
     pressOnEnter(*m_improvePercentBtn);
     m_getPercentBtn->setChecked(true);
 
-    m_spellWeight = addField(this, "SpellWeight", kSpellWeight);
+    m_spellWeight = place(new QLineEdit(this), "SpellWeight", kSpellWeight);
     addLabel(this, "SpellWeightLabel", "Weight:", kSpellWeightLabel, m_spellWeight);
     setTabOrder(m_wordDelay, m_getPercentBtn);
     setTabOrder(m_getPercentBtn, m_getPercentBox);
@@ -122,7 +120,7 @@ void SpellingTestPage::write(SettingsRecord& settings) const {
 
 PhonogramPuzzlePage::PhonogramPuzzlePage(Application& application) : OptionsPage(application) {
     setObjectName("PhonogramPuzzle");
-    m_phonoWeight = addField(this, "PhonoWeight", kPhonoWeight);
+    m_phonoWeight = place(new QLineEdit(this), "PhonoWeight", kPhonoWeight);
     addLabel(this, "PhonoWeightLabel", "Weight:", kPhonoWeightLabel, m_phonoWeight);
 }
 

@@ -5,6 +5,7 @@
 
 #include "datafiles/settings.h"
 #include "platform/desktop/application.h"
+#include "platform/desktop/ui_kit.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -20,16 +21,19 @@ namespace hc {
 namespace {
 
 // A label above each field, the browse button at the field's right.
-constexpr int kFileRows[3] = {10, 66, 122};
-constexpr int kFileLeft = 8, kFileWidth = 340, kBrowseWidth = 26, kLabelHeight = 16;
-constexpr int kFieldHeight = 22;
+constexpr QRect kHDfileLabel(8, 10, 340, 16);
+constexpr QRect kHDfile(8, 28, 340, 22);
+constexpr QRect kHDfileBrowse(350, 28, 26, 22);
+constexpr QRect kFloppyFileLabel(8, 66, 340, 16);
+constexpr QRect kFloppyFile(8, 84, 340, 22);
+constexpr QRect kFloppyFileBrowse(350, 84, 26, 22);
+constexpr QRect kWordFileLabel(8, 122, 340, 16);
+constexpr QRect kWordFile(8, 140, 340, 22);
+constexpr QRect kWordFileBrowse(350, 140, 26, 22);
 
 // What each field edits: the label that names it in messages, its place in the settings, and
 // what its browse button's dialog asks for.
 struct FileSetting {
-    const char* name;
-    const char* caption; // of the label above the field
-    const char* browseTip;
     const char* label;
     char (SettingsRecord::*setting)[256];
     // No floppy file is a choice: the Users page's toggle then lists nothing.
@@ -39,14 +43,12 @@ struct FileSetting {
     const char* suffix;
 };
 constexpr FileSetting kSettings[3] = {
-    {"HDfile", "User file on hard disk or network:", "Choose the user file on hard disk or network",
-     "User file on hard disk or network", &SettingsRecord::HDfile, false,
+    {"User file on hard disk or network", &SettingsRecord::HDfile, false,
      "User File on Hard Disk or Network", "ERF files (*.ERF *.erf)", "ERF"},
-    {"FloppyFile", "User file on floppy disk:", "Choose the user file on floppy disk",
-     "User file on floppy disk", &SettingsRecord::FloppyFile, true, "User File on Floppy Disk",
+    {"User file on floppy disk", &SettingsRecord::FloppyFile, true, "User File on Floppy Disk",
      "ERF files (*.ERF *.erf)", "ERF"},
-    {"WordFile", "Word List file:", "Choose the word list file", "Word List file",
-     &SettingsRecord::WordFile, false, "Word List file", "Text files (*.TXT *.txt)", "TXT"}};
+    {"Word List file", &SettingsRecord::WordFile, false, "Word List file",
+     "Text files (*.TXT *.txt)", "TXT"}};
 
 // The user's name for the removable-media folders.
 QString userName() {
@@ -62,29 +64,29 @@ QString userName() {
 DirectoriesPage::DirectoriesPage(Application& application, ChooseFile chooseFile)
     : OptionsPage(application), m_chooseFile(std::move(chooseFile)) {
     setObjectName("Directories");
-    for (const Field field : {HDfile, FloppyFile, WordFile}) {
-        addFileField(field);
-    }
+    m_fields[HDfile] = place(new QLineEdit(this), "HDfile", kHDfile);
+    addLabel(this, "HDfileLabel", "User file on hard disk or network:", kHDfileLabel,
+             m_fields[HDfile]);
+    addBrowseButton(HDfile, "HDfileBrowse", kHDfileBrowse,
+                    "Choose the user file on hard disk or network");
+    m_fields[FloppyFile] = place(new QLineEdit(this), "FloppyFile", kFloppyFile);
+    addLabel(this, "FloppyFileLabel", "User file on floppy disk:", kFloppyFileLabel,
+             m_fields[FloppyFile]);
+    addBrowseButton(FloppyFile, "FloppyFileBrowse", kFloppyFileBrowse,
+                    "Choose the user file on floppy disk");
+    m_fields[WordFile] = place(new QLineEdit(this), "WordFile", kWordFile);
+    addLabel(this, "WordFileLabel", "Word List file:", kWordFileLabel, m_fields[WordFile]);
+    addBrowseButton(WordFile, "WordFileBrowse", kWordFileBrowse, "Choose the word list file");
 }
 
-void DirectoriesPage::addFileField(Field field) {
-    const FileSetting& setting = kSettings[field];
-    const int top = kFileRows[field];
-    QLineEdit* edit = addField(this, setting.name,
-                               QRect(kFileLeft, top + kLabelHeight + 2, kFileWidth, kFieldHeight));
-    addLabel(this, (std::string(setting.name) + "Label").c_str(), setting.caption,
-             QRect(kFileLeft, top, kFileWidth, kLabelHeight), edit);
-    auto* button = new QToolButton(this);
-    button->setObjectName(QString(setting.name) + "Browse");
+void DirectoriesPage::addBrowseButton(Field field, const char* name, QRect geometry,
+                                      const QString& tip) {
+    auto* button = place(new QToolButton(this), name, geometry, tip);
     button->setText("...");
-    button->setToolTip(setting.browseTip);
-    button->setAccessibleName(setting.browseTip);
-    button->setGeometry(kFileLeft + kFileWidth + 2, top + kLabelHeight + 2, kBrowseWidth,
-                        kFieldHeight);
+    button->setToolTip(tip);
     pressOnEnter(*button);
     connect(button, &QToolButton::clicked, this,
             [this, field] { this->application().guard([this, field] { browse(field); }); });
-    m_fields[field] = edit;
 }
 
 // --- The fields and the settings --------------------------------------------------------------

@@ -2,6 +2,7 @@
 
 #include "options/pages/options_page.h"
 
+#include <QRect>
 #include <QStringList>
 
 #include <initializer_list>
@@ -43,8 +44,8 @@ public:
                                      const QString& home);
 
 private:
-    // The field, its label above it and its browse button at its right.
-    void addFileField(Field field);
+    // The button that fills `field` from an open dialog; `tip` is also its accessible name.
+    void addBrowseButton(Field field, const char* name, QRect geometry, const QString& tip);
     // Fills the field with the file its open dialog chose, if any.
     void browse(Field field);
     // The folder a file-name field's file lies in, where its dialog opens; the start directory

@@ -2,9 +2,9 @@
 
 #include "datafiles/text_codec.h"
 #include "platform/desktop/application.h"
+#include "platform/desktop/ui_kit.h"
 
 #include <QLabel>
-#include <QLineEdit>
 #include <QRect>
 #include <QToolBar>
 #include <QVBoxLayout>
@@ -31,18 +31,9 @@ void fillUnderToolBar(QWidget& page, QToolBar& bar, QWidget& view) {
     layout->addWidget(&view);
 }
 
-QLineEdit* addField(QWidget* parent, const char* name, QRect geometry) {
-    auto* field = new QLineEdit(parent);
-    field->setObjectName(name);
-    field->setGeometry(geometry);
-    return field;
-}
-
 QLabel* addLabel(QWidget* parent, const char* name, const QString& text, QRect geometry,
                  QWidget* buddy) {
-    auto* label = new QLabel(text, parent);
-    label->setObjectName(name);
-    label->setGeometry(geometry);
+    QLabel* label = place(new QLabel(text, parent), name, geometry);
     label->setBuddy(buddy);
     return label;
 }

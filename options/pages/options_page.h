@@ -11,7 +11,6 @@
 #include <string_view>
 
 class QLabel;
-class QLineEdit;
 class QRect;
 class QToolBar;
 
@@ -72,8 +71,7 @@ QString twoDecimals(float value);
 // Lays out a page of a tool bar over a view (a list, a memo) that fills the rest.
 void fillUnderToolBar(QWidget& page, QToolBar& bar, QWidget& view);
 
-// A one-line field, and the label that names it (the field is the label's buddy).
-QLineEdit* addField(QWidget* parent, const char* name, QRect geometry);
+// A label placed as place() does, naming `buddy` (for screen readers too; none for a sign).
 QLabel* addLabel(QWidget* parent, const char* name, const QString& text, QRect geometry,
                  QWidget* buddy);
 

@@ -4,50 +4,46 @@
 
 #include "datafiles/settings.h"
 #include "platform/desktop/application.h"
+#include "platform/desktop/ui_kit.h"
 
 #include <QGroupBox>
 #include <QLineEdit>
 #include <QPushButton>
 
-#include <iterator>
-
 namespace hc {
 
 namespace {
 
-// The fields and their labels are inside the group.
 constexpr QRect kPasswordGroup(8, 8, 374, 164);
-constexpr int kLabelLeft = 14, kLabelWidth = 130;
-constexpr int kFieldLeft = 150, kFieldWidth = 206, kFieldHeight = 22;
-constexpr int kRows[3] = {30, 62, 94};
+// Inside the group.
+constexpr QRect kOldPwdLabel(14, 30, 130, 22);
+constexpr QRect kOldPwd(150, 30, 206, 22);
+constexpr QRect kNewPwdLabel(14, 62, 130, 22);
+constexpr QRect kNewPwd(150, 62, 206, 22);
+constexpr QRect kNewPwd2Label(14, 94, 130, 22);
+constexpr QRect kNewPwd2(150, 94, 206, 22);
 constexpr QRect kPwdBtn(150, 128, 120, 25);
+
+// A password field: its characters hidden, as long as the settings can hold.
+QLineEdit* passwordField(QWidget* group, const char* name, QRect geometry) {
+    QLineEdit* field = place(new QLineEdit(group), name, geometry);
+    field->setEchoMode(QLineEdit::Password);
+    field->setMaxLength(static_cast<int>(kPasswordMaxLength));
+    return field;
+}
 
 } // namespace
 
 SecurityPage::SecurityPage(Application& application) : OptionsPage(application) {
     setObjectName("Security");
-    auto* group = new QGroupBox("Change Password", this);
-    group->setObjectName("PasswordGroup");
-    group->setGeometry(kPasswordGroup);
-    const struct {
-        const char* name;
-        const char* label;
-        QLineEdit** field;
-    } rows[] = {{"OldPwd", "Old Password:", &m_oldPwd},
-                {"NewPwd", "New Password:", &m_newPwd},
-                {"NewPwd2", "New Password Again:", &m_newPwd2}};
-    for (std::size_t i = 0; i < std::size(rows); ++i) {
-        QLineEdit* field =
-            addField(group, rows[i].name, QRect(kFieldLeft, kRows[i], kFieldWidth, kFieldHeight));
-        field->setEchoMode(QLineEdit::Password);
-        field->setMaxLength(static_cast<int>(kPasswordMaxLength));
-        addLabel(group, (std::string(rows[i].name) + "Label").c_str(), rows[i].label,
-                 QRect(kLabelLeft, kRows[i], kLabelWidth, kFieldHeight), field);
-        *rows[i].field = field;
-    }
-    auto* pwdBtn = new QPushButton("Change Password", group);
-    pwdBtn->setObjectName("PwdBtn");
-    pwdBtn->setGeometry(kPwdBtn);
+    auto* group = place(new QGroupBox("Change Password", this), "PasswordGroup", kPasswordGroup);
+    m_oldPwd = passwordField(group, "OldPwd", kOldPwd);
+    addLabel(group, "OldPwdLabel", "Old Password:", kOldPwdLabel, m_oldPwd);
+    m_newPwd = passwordField(group, "NewPwd", kNewPwd);
+    addLabel(group, "NewPwdLabel", "New Password:", kNewPwdLabel, m_newPwd);
+    m_newPwd2 = passwordField(group, "NewPwd2", kNewPwd2);
+    addLabel(group, "NewPwd2Label", "New Password Again:", kNewPwd2Label, m_newPwd2);
+    auto* pwdBtn = place(new QPushButton("Change Password", group), "PwdBtn", kPwdBtn);
     // Enter on the focused button changes the password; in a field it is still Exit.
     pwdBtn->setAutoDefault(true);
     connect(pwdBtn, &QPushButton::clicked, this,
