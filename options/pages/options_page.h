@@ -37,13 +37,14 @@ struct FileDialogRequest {
 using ChooseFile = std::function<QString(const FileDialogRequest& request)>;
 
 // One page of the options form. The page owns its controls and what they hold; the form is the
-// tab control around the pages, asks a page before it is left and, on Exit, asks every page what
-// is wrong before anything is written, and only then has each write into the settings.
+// tab control around the pages, asks a page before it is left and, on Exit, checks every page
+// before anything is written, and only then has each write into the settings.
 class OptionsPage : public QWidget {
 public:
     explicit OptionsPage(Application& application) : m_application(application) {}
 
-    // Shows what `settings` hold: when the form is created, and when the page is entered.
+    // Shows what `settings` hold: when the form is created and, for the pages that show a file
+    // (Users, Word List), each time the page is entered.
     virtual void fill(const SettingsRecord& settings) = 0;
     // What keeps Exit from taking the page as it stands, as a message for the teacher; nothing
     // when all is well.
