@@ -5,6 +5,7 @@
 #include "archive/error.h"
 #include "datafiles/settings.h"
 #include "platform/desktop/application.h"
+#include "platform/desktop/ui_kit.h"
 
 #include <QCheckBox>
 #include <QCloseEvent>
@@ -13,6 +14,8 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+
+#include <string>
 
 namespace hc {
 
@@ -42,9 +45,7 @@ TPasswordForm::TPasswordForm(Application& application, QWidget* parent)
     setFixedSize(kClientSize);
     setModal(false);
 
-    m_panel = new QFrame(this);
-    m_panel->setObjectName("Panel1");
-    m_panel->setGeometry(kPanel);
+    m_panel = place(new QFrame(this), "Panel1", kPanel);
     m_panel->setFrameStyle(QFrame::Panel | QFrame::Sunken);
     m_panel->setLineWidth(1);
     m_panel->setAutoFillBackground(true);
@@ -52,9 +53,7 @@ TPasswordForm::TPasswordForm(Application& application, QWidget* parent)
     panelPalette.setColor(QPalette::Window, kPanelColour);
     m_panel->setPalette(panelPalette);
 
-    m_heading = new QLabel("Enter teacher password:", m_panel);
-    m_heading->setObjectName("Label1");
-    m_heading->setGeometry(kHeading);
+    m_heading = place(new QLabel("Enter teacher password:", m_panel), "Label1", kHeading);
     m_heading->setAlignment(Qt::AlignCenter);
     m_heading->setAutoFillBackground(true);
     QFont headingFont = m_heading->font();
@@ -65,9 +64,7 @@ TPasswordForm::TPasswordForm(Application& application, QWidget* parent)
     headingPalette.setColor(QPalette::WindowText, Qt::white);
     m_heading->setPalette(headingPalette);
 
-    m_pwdEdit = new QLineEdit(m_panel);
-    m_pwdEdit->setObjectName("PwdEdit");
-    m_pwdEdit->setGeometry(kPwdEdit);
+    m_pwdEdit = place(new QLineEdit(m_panel), "PwdEdit", kPwdEdit);
     m_pwdEdit->setEchoMode(QLineEdit::Password);
     QFont large = m_pwdEdit->font();
     large.setPixelSize(18);
@@ -75,28 +72,20 @@ TPasswordForm::TPasswordForm(Application& application, QWidget* parent)
     m_heading->setBuddy(m_pwdEdit);
 
     // The marks: shown, never clicked.
-    m_marks = new QFrame(m_panel);
-    m_marks->setObjectName("MarksPanel");
-    m_marks->setGeometry(kMarks);
+    m_marks = place(new QFrame(m_panel), "MarksPanel", kMarks);
     m_marks->setEnabled(false);
     for (int i = 0; i < 3; ++i) {
-        auto* box = new QCheckBox(m_marks);
-        box->setObjectName(QString("CheckBox%1").arg(i + 1));
-        box->setGeometry(kCheckBoxes[i]);
+        auto* box = place(new QCheckBox(m_marks), ("CheckBox" + std::to_string(i + 1)).c_str(),
+                          kCheckBoxes[i], QString("Wrong password %1").arg(i + 1));
         box->setFocusPolicy(Qt::NoFocus);
-        box->setAccessibleName(QString("Wrong password %1").arg(i + 1));
         m_checkBoxes[i] = box;
     }
     updateMarksName();
 
-    m_cancelBtn = new QPushButton("Cancel", m_panel);
-    m_cancelBtn->setObjectName("CancelBtn");
-    m_cancelBtn->setGeometry(kCancelBtn);
+    m_cancelBtn = place(new QPushButton("Cancel", m_panel), "CancelBtn", kCancelBtn);
     // Enter on the focused Cancel is Cancel; in the field it is OK.
     m_cancelBtn->setAutoDefault(true);
-    m_okBtn = new QPushButton("OK", m_panel);
-    m_okBtn->setObjectName("OkBtn");
-    m_okBtn->setGeometry(kOkBtn);
+    m_okBtn = place(new QPushButton("OK", m_panel), "OkBtn", kOkBtn);
     m_okBtn->setDefault(true);
 
     connect(m_okBtn, &QPushButton::clicked, this, [this] { OkBtnClick(); });
