@@ -4,6 +4,10 @@
 # is started from an unrelated folder, a child logs in as a new user and leaves through Exit.
 # The user file must be in the class folder and nothing may be written into the prefix or the
 # start folder.
+#
+# The build tree installed is HC_INSTALL_BUILD when set (.ci/run names the release tree that
+# made HC_DEB, so that this journey runs once there, beside the others of ./test), else HC_BUILD.
+install_build="${HC_INSTALL_BUILD:-$HC_BUILD}"
 
 # hc_check_layout ROOT: the installed files under ROOT (a prefix such as /usr).
 hc_check_layout() {
@@ -11,7 +15,7 @@ hc_check_layout() {
     for file in bin/honeycombwordsmiths bin/honeycombwordsmiths-options bin/hcadmin bin/erftool; do
         [[ -x "$root/$file" ]] || hc_fail "not installed: $file"
     done
-    if [[ -x "$HC_BUILD/bin/honeycombwordsmiths-content" ]]; then
+    if [[ -x "$install_build/bin/honeycombwordsmiths-content" ]]; then
         [[ -x "$root/bin/honeycombwordsmiths-content" ]] ||
             hc_fail "not installed: bin/honeycombwordsmiths-content"
     fi
@@ -69,7 +73,7 @@ hc_installed_journey() {
 }
 
 prefix="$HC_DIR/prefix"
-cmake --install "$HC_BUILD" --prefix "$prefix" >"$HC_OUT/$HC_JOURNEY-cmake-install.log" ||
+cmake --install "$install_build" --prefix "$prefix" >"$HC_OUT/$HC_JOURNEY-cmake-install.log" ||
     hc_fail "cmake --install failed"
 hc_check_layout "$prefix"
 
