@@ -70,7 +70,7 @@ dialog="$(hc_window "No printer is installed: save as PDF" 30)"
 hc_key "$dialog" Return
 hc_gone "No printer is installed: save as PDF"
 pdf="$HOME/Documents/Report Card for $name.pdf"
-[[ -s "$pdf" ]] || hc_fail "no PDF of the report card"
+hc_wait_file "$pdf" || hc_fail "no PDF of the report card"
 pdftoppm -r 60 -png -singlefile "$pdf" "$HC_OUT/student-09-report-card-printed"
 card="$(hc_window "Report Card" 10)"
 hc_click "$card" 355 236 # OK (Print, clicked, has the focus: Enter would print again)

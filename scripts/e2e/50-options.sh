@@ -13,16 +13,6 @@ mkdir -p "$HOME/Documents"
 printf 'apple\r\nbanana\r\n\r\ncherry pie\r\n' >"$HC_DIR/WORDLIST.TXT"
 printf 'owl\r\nyak\r\n' >"$HC_DIR/week2.txt"
 
-# wait_for_file PATH: waits up to 20 s for the file to be there and not empty (a program under
-# load may write it a moment after its dialog has gone).
-wait_for_file() {
-    local deadline=$((SECONDS + 20))
-    until [[ -s "$1" ]]; do
-        ((SECONDS < deadline)) || return 1
-        sleep 0.1
-    done
-}
-
 # Client-area places on the form (logical pixels).
 tab_security=(28 17)
 tab_directories=(85 17)
@@ -94,7 +84,7 @@ dialog="$(hc_window "No printer is installed: save as PDF")"
 hc_shot "$dialog" options-09-save-pdf
 hc_key "$dialog" Return
 hc_gone "No printer is installed: save as PDF"
-wait_for_file "$HOME/Documents/Honeycombwordsmiths User List.pdf" || hc_fail "no PDF of the user list"
+hc_wait_file "$HOME/Documents/Honeycombwordsmiths User List.pdf" || hc_fail "no PDF of the user list"
 
 # Word List: add a word at the end, print it, leave the page saying Yes.
 hc_click "$win" "${tab_wordlist[@]}"
@@ -107,7 +97,7 @@ hc_click "$win" "${word_print[@]}"
 dialog="$(hc_window "No printer is installed: save as PDF")"
 hc_key "$dialog" Return
 hc_gone "No printer is installed: save as PDF"
-wait_for_file "$HOME/Documents/Honeycombwordsmiths Word List.pdf" || hc_fail "no PDF of the word list"
+hc_wait_file "$HOME/Documents/Honeycombwordsmiths Word List.pdf" || hc_fail "no PDF of the word list"
 hc_click "$win" "${tab_spelling[@]}"
 question="$(hc_window "$form")"
 [[ "$question" != "$win" ]] || hc_fail "no question on leaving the word list"

@@ -202,6 +202,17 @@ hc_exit_through_goodbye() {
     hc_wait_exit "$HC_PID" 10
 }
 
+# hc_wait_file PATH [SECONDS]: waits up to SECONDS (default 20) for the file to be there and not
+# empty; false when it never is. A program writes a file its dialog asked for once the dialog
+# has gone, and under load that can be a moment after the journey sees it go.
+hc_wait_file() {
+    local deadline=$((SECONDS + ${2:-20}))
+    until [[ -s "$1" ]]; do
+        ((SECONDS < deadline)) || return 1
+        sleep 0.1
+    done
+}
+
 # hc_no_temp_files_left: fails when a program left a temporary file in TMP.
 hc_no_temp_files_left() {
     local leftovers
