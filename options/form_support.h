@@ -21,6 +21,8 @@ class Application;
 
 // The application's title, the caption of the standard error box.
 inline constexpr const char* kOptionsTitle = "Honeycombsettings";
+// The caption of the options form and of the message boxes of its pages and progress view.
+inline constexpr const char* kOptionsFormCaption = "Honeycombwordsmiths Options";
 
 // Sets up a print form: a white page of `size` pixels, never shown on the screen, whose
 // picture is printed.

@@ -26,7 +26,7 @@ namespace hc {
 
 namespace {
 
-constexpr const char* kCaption = "Honeycombwordsmiths Options";
+constexpr const char* kCaption = kOptionsFormCaption;
 
 // The layout of the view, in logical pixels.
 constexpr QSize kViewSize(640, 600);

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "options/form_support.h"
 #include "platform/desktop/message_box.h"
 
 #include <QString>
@@ -19,9 +20,6 @@ struct SettingsRecord;
 namespace hc {
 
 class Application;
-
-// The caption of the options form and of the message boxes its pages show.
-inline constexpr const char* kOptionsFormCaption = "Honeycombwordsmiths Options";
 
 // What a file-open dialog of the form asks for. The dialog hides the read-only box and only
 // returns a file that exists.
