@@ -7,6 +7,7 @@
 // the PDF written. Goal: at most 3 s and a PDF of at most 5 MB (counter pdf_MB), every page text.
 // PrintWordList/10000: ten thousand words, the same way (no goal of its own; for comparison).
 
+#include "bench/support/program_main.h"
 #include "options/pages/users_page.h"
 #include "options/user_print_form.h"
 #include "options/word_print_form.h"
@@ -104,16 +105,5 @@ BENCHMARK(PrintWordList)->Arg(10000)->Iterations(3)->UseRealTime()->Unit(benchma
 } // namespace
 
 int main(int argc, char** argv) {
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv)) {
-        return 1;
-    }
-    {
-        Program instance;
-        g_program = &instance;
-        benchmark::RunSpecifiedBenchmarks();
-        g_program = nullptr;
-    }
-    benchmark::Shutdown();
-    return 0;
+    return hc::bench::runWithProgram(argc, argv, g_program);
 }

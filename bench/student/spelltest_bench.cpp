@@ -12,6 +12,7 @@
 
 #include "archive/erf_reader.h"
 #include "archive/temp_files.h"
+#include "bench/support/program_main.h"
 #include "content/entry_names.h"
 #include "content/pictures.h"
 #include "datafiles/settings.h"
@@ -217,16 +218,5 @@ BENCHMARK(WordOnCard)->Iterations(10)->UseManualTime()->Unit(benchmark::kMillise
 } // namespace
 
 int main(int argc, char** argv) {
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv)) {
-        return 1;
-    }
-    {
-        Program instance;
-        g_program = &instance;
-        benchmark::RunSpecifiedBenchmarks();
-        g_program = nullptr;
-    }
-    benchmark::Shutdown();
-    return 0;
+    return hc::bench::runWithProgram(argc, argv, g_program);
 }
